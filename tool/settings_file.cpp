@@ -1,0 +1,166 @@
+#include "tool/settings_file.h"
+
+#include "tool/path_helpers.h"
+#include "tool/run_directory.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QMutex>
+#include <QSaveFile>
+#include <QStringConverter>
+
+#include <utility>
+#include <vector>
+
+namespace yz {
+
+namespace {
+
+// One lock for every settings file of the process: writes are rare and short.
+QMutex &fileLock() {
+    static QMutex m;
+    return m;
+}
+
+struct Entry {
+    QString key;
+    QString value;
+};
+struct Section {
+    QString name;
+    std::vector<Entry> entries;
+};
+using Document = std::vector<Section>;
+
+// Reads the file into sections; anything that is not UTF-8 text, or a line that is
+// neither a section header nor key=value, is passed over.
+Document load(const QString &path) {
+    Document doc;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return doc;
+    const QByteArray bytes = file.readAll();
+    if (bytes.contains('\0'))
+        return doc;
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    QString text = decoder(bytes);
+    if (decoder.hasError())
+        return doc;
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    Section *current = nullptr;
+    const QStringList lines = text.split(u'\n');
+    for (QString line : lines) {
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+        const QString trimmed = line.trimmed();
+        if (trimmed.isEmpty() || trimmed.startsWith(u';') || trimmed.startsWith(u'#'))
+            continue;
+        if (trimmed.startsWith(u'[') && trimmed.endsWith(u']')) {
+            const QString name = trimmed.mid(1, trimmed.size() - 2).trimmed();
+            current = nullptr;
+            for (Section &s : doc) {
+                if (s.name.compare(name, Qt::CaseInsensitive) == 0)
+                    current = &s;
+            }
+            if (!current) {
+                doc.push_back({name, {}});
+                current = &doc.back();
+            }
+            continue;
+        }
+        const int eq = line.indexOf(u'=');
+        if (!current || eq <= 0)
+            continue;
+        const QString key = line.left(eq).trimmed();
+        if (key.isEmpty())
+            continue;
+        QString value = line.mid(eq + 1).trimmed();
+        bool replaced = false;
+        for (Entry &e : current->entries) {
+            if (e.key.compare(key, Qt::CaseInsensitive) == 0) {
+                replaced = true;
+                break; // the first occurrence wins, as with the classic profile functions
+            }
+        }
+        if (!replaced)
+            current->entries.push_back({key, std::move(value)});
+    }
+    return doc;
+}
+
+QByteArray render(const Document &doc) {
+    QString text;
+    for (const Section &s : doc) {
+        if (!text.isEmpty())
+            text += u'\n';
+        text += u'[' + s.name + QStringLiteral("]\n");
+        for (const Entry &e : s.entries)
+            text += e.key + u'=' + e.value + u'\n';
+    }
+    return text.toUtf8();
+}
+
+// Values live on one line of the file; line breaks inside them would split them.
+QString oneLine(QString value) {
+    value.replace(u'\r', u' ');
+    value.replace(u'\n', u' ');
+    return value;
+}
+
+} // namespace
+
+SettingsFile::SettingsFile(QString path) : m_path(std::move(path)) {}
+
+SettingsFile SettingsFile::standard() { return SettingsFile(settingsPath()); }
+
+QString SettingsFile::read(const QString &section, const QString &key, const QString &defaultValue) const {
+    QMutexLocker locker(&fileLock());
+    const Document doc = load(m_path);
+    for (const Section &s : doc) {
+        if (s.name.compare(section, Qt::CaseInsensitive) != 0)
+            continue;
+        for (const Entry &e : s.entries) {
+            if (e.key.compare(key, Qt::CaseInsensitive) == 0)
+                return e.value;
+        }
+    }
+    return defaultValue;
+}
+
+bool SettingsFile::write(const QString &section, const QString &key, const QString &value) const {
+    QMutexLocker locker(&fileLock());
+    Document doc = load(m_path);
+    Section *target = nullptr;
+    for (Section &s : doc) {
+        if (s.name.compare(section, Qt::CaseInsensitive) == 0)
+            target = &s;
+    }
+    if (!target) {
+        doc.push_back({section, {}});
+        target = &doc.back();
+    }
+    const QString clean = oneLine(value);
+    bool found = false;
+    for (Entry &e : target->entries) {
+        if (e.key.compare(key, Qt::CaseInsensitive) == 0) {
+            e.value = clean;
+            found = true;
+            break;
+        }
+    }
+    if (!found)
+        target->entries.push_back({key, clean});
+
+    // A file the user made read-only stays as it is.
+    if (QFileInfo::exists(m_path) && !QFileInfo(m_path).isWritable())
+        return false;
+    ensureFolder(parentFolder(m_path));
+    QSaveFile out(m_path);
+    if (!out.open(QIODevice::WriteOnly))
+        return false;
+    out.write(render(doc));
+    return out.commit();
+}
+
+} // namespace yz
