@@ -11,6 +11,7 @@
 #else
 #include <signal.h>
 #include <sys/types.h>
+#include <unistd.h>
 #endif
 
 namespace yz {
@@ -313,6 +314,11 @@ ToolResult runTool(const QString &program, const ArgLine &args, const OutputHand
     process.setProcessChannelMode(QProcess::MergedChannels);
     // ffmpeg reads commands from standard input; with nothing there it cannot stall on it.
     process.setStandardInputFile(QProcess::nullDevice());
+#ifndef Q_OS_WIN
+    // A group of its own: a Ctrl+C in the terminal reaches this program only, which decides
+    // whether the running tool finishes or ends (the tool would otherwise quit half-way).
+    process.setChildProcessModifier([] { ::setpgid(0, 0); });
+#endif
     process.start(QIODevice::ReadOnly);
     if (!process.waitForStarted(-1)) {
         result.end = ToolResult::End::FailedToStart;
