@@ -1,0 +1,179 @@
+#include "jobs/convert/convert_job.h"
+
+#include "jobs/convert/convert_lines.h"
+#include "lists/video_list.h"
+#include "tool/path_helpers.h"
+#include "tool/run_directory.h"
+#include "tool/tool_runner.h"
+
+#include <QFileInfo>
+#include <QThread>
+
+namespace yz {
+
+ConvertJob::ConvertJob(VideoList *list, QObject *parent) : QObject(parent), m_list(list) {}
+
+ConvertJob::~ConvertJob() {
+    requestStop();
+    wait();
+}
+
+ConvertJob::State ConvertJob::state() const {
+    QMutexLocker locker(&m_stateMutex);
+    return m_state;
+}
+
+void ConvertJob::setState(State state) {
+    {
+        QMutexLocker locker(&m_stateMutex);
+        if (m_state == state)
+            return;
+        m_state = state;
+    }
+    Q_EMIT stateChanged(state);
+}
+
+bool ConvertJob::start(const ConvertOptions &options) {
+    {
+        QMutexLocker locker(&m_stateMutex);
+        if (m_state != State::Idle || !m_list || m_list->itemCount() == 0)
+            return false;
+        m_state = State::Running;
+    }
+    // The previous worker has said it is done; only its return is left to wait for.
+    if (m_worker.joinable())
+        m_worker.join();
+    m_stopRequested = false;
+    m_abortRequested = false;
+    m_monitor.showFor(m_list->itemCount());
+    Q_EMIT stateChanged(State::Running);
+    m_worker = std::thread([this, options] { run(options); });
+    return true;
+}
+
+void ConvertJob::requestStop() {
+    {
+        QMutexLocker locker(&m_stateMutex);
+        if (m_state != State::Running)
+            return;
+        m_stopRequested = true;
+        m_state = State::Stopping;
+    }
+    Q_EMIT stateChanged(State::Stopping);
+}
+
+void ConvertJob::abortNow() {
+    requestStop();
+    if (state() == State::Idle)
+        return;
+    m_abortRequested = true;
+    toolProcesses::endAll();
+}
+
+void ConvertJob::wait() {
+    if (m_worker.joinable() && m_worker.get_id() != std::this_thread::get_id())
+        m_worker.join();
+}
+
+// Status writes are posted rather than waited for, so the worker never blocks on the
+// list's thread and wait() may be called there. Posted calls keep their order.
+void ConvertJob::setStatus(int row, const QString &text) {
+    VideoList *list = m_list;
+    const int column = list->statusColumn();
+    if (column < 0)
+        return;
+    if (QThread::currentThread() == list->thread())
+        list->setItemText(row, column, text);
+    else
+        QMetaObject::invokeMethod(
+            list, [list, row, column, text] { list->setItemText(row, column, text); }, Qt::QueuedConnection);
+}
+
+QStringList ConvertJob::rowPaths() const {
+    QStringList paths;
+    const int count = m_list->itemCount();
+    paths.reserve(count);
+    for (int row = 0; row < count; ++row)
+        paths.append(m_list->itemText(row, VideoList::PathColumn));
+    return paths;
+}
+
+void ConvertJob::run(ConvertOptions options) {
+    const int count = m_list->itemCount();
+    for (int row = 0; row < count; ++row)
+        setStatus(row, QString());
+    if (!options.beside && !options.dryRun)
+        ensureFolder(options.folder);
+
+    for (int row = 0; row < count && !m_stopRequested; ++row) {
+        m_monitor.startItem(row + 1, m_list->itemCount());
+        convertRow(row, options);
+    }
+
+    m_monitor.hide();
+    setState(State::Idle);
+    Q_EMIT finished();
+}
+
+void ConvertJob::convertRow(int row, const ConvertOptions &options) {
+    const QString source = m_list->itemText(row, VideoList::PathColumn);
+    if (source.isEmpty())
+        return; // the row went away while the job ran
+    const QString target = convertTarget(source, options, rowPaths());
+    const QString program = toolPath();
+
+    setStatus(row, convertStatus::Converting);
+    if (QThread::currentThread() != m_list->thread())
+        QMetaObject::invokeMethod(
+            m_list, [list = m_list, row] { list->ensureVisible(row); }, Qt::QueuedConnection);
+    Q_EMIT itemStarted(row, source, target);
+
+    if (options.dryRun) {
+        Q_EMIT commandPlanned(row, program, convertLine(source, options.format, target).text());
+        setStatus(row, QString());
+        return;
+    }
+
+    m_monitor.setTotalDuration(probeDuration(source, program));
+    m_monitor.setLastStatus(convertStatus::Converting);
+    if (m_abortRequested) {
+        setStatus(row, QString());
+        return;
+    }
+
+    // The tool writes beside the target under a temporary name; only a verified result
+    // takes the target's place, so an earlier output survives any failure.
+    const QString partial = temporaryOutput(target);
+    QString failure;
+    const OutputHandler handler = [this, &failure](const ToolReport &report) {
+        m_monitor.reportProgress(report);
+        if (report.status == status::IoError || report.status == status::NoSuchFile)
+            failure = report.status;
+    };
+    const ToolResult result = runTool(program, convertLine(source, options.format, partial), handler);
+
+    const QFileInfo written(partial);
+    const bool ok =
+        result.succeeded() && written.isFile() && written.size() > 0 && replaceFile(partial, target);
+    QString status;
+    if (ok) {
+        status = status::Done;
+    } else {
+        removeFile(partial);
+        if (result.end == ToolResult::End::Missing)
+            status = status::missingTool(program);
+        else if (!failure.isEmpty())
+            status = failure;
+        else if (!QFileInfo::exists(source))
+            status = status::NoSuchFile;
+        else
+            status = convertStatus::Failed;
+    }
+    m_monitor.setLastStatus(status);
+    setStatus(row, status);
+    if (ok && options.deleteSources)
+        removeFile(source);
+    Q_EMIT itemFinished(row, status, ok ? target : QString());
+}
+
+} // namespace yz
