@@ -6,6 +6,8 @@
 #include <QProcess>
 #include <QStringDecoder>
 
+#include <utility>
+
 #ifdef Q_OS_WIN
 #include <windows.h>
 #else
@@ -16,7 +18,9 @@
 
 namespace yz {
 
-QString status::missingTool(const QString &programPath) { return programPath + QStringLiteral(" 不存在"); }
+QString status::missingTool(const QString &programPath) {
+    return programPath + QStringLiteral(" 不存在");
+}
 
 // ---------------------------------------------------------------------------------------
 // ArgLine
@@ -138,6 +142,18 @@ bool containsNew(const QString &window, qsizetype carried, const QString &marker
     return window.indexOf(marker, from) >= 0;
 }
 
+// The status of a chunk, tested in this order; `carried` leading characters of window
+// belong to the previous chunk.
+QString statusOf(const QString &window, qsizetype carried) {
+    if (containsNew(window, carried, kDoneMarkers[0]) || containsNew(window, carried, kDoneMarkers[1]))
+        return status::Done;
+    if (containsNew(window, carried, kIoErrorMarker))
+        return status::IoError;
+    if (containsNew(window, carried, kNoFileMarker))
+        return status::NoSuchFile;
+    return status::Running;
+}
+
 } // namespace
 
 bool hasCompletionMarker(const QString &text) {
@@ -200,15 +216,7 @@ bool OutputScanner::feed(const QByteArray &raw, QString *text, ToolReport *repor
         }
     }
 
-    QString statusText;
-    if (containsNew(timeWindow, carried, kDoneMarkers[0]) || containsNew(timeWindow, carried, kDoneMarkers[1]))
-        statusText = status::Done;
-    else if (containsNew(timeWindow, carried, kIoErrorMarker))
-        statusText = status::IoError;
-    else if (containsNew(timeWindow, carried, kNoFileMarker))
-        statusText = status::NoSuchFile;
-    else
-        statusText = status::Running;
+    const QString statusText = statusOf(timeWindow, carried);
 
     // What the next chunk needs of this one: enough to complete any marker, and a
     // "time=" whose value was cut, which must then be searched again from its start.
@@ -225,14 +233,38 @@ bool OutputScanner::feed(const QByteArray &raw, QString *text, ToolReport *repor
     return true;
 }
 
+bool OutputScanner::finish(QString *text, ToolReport *report) {
+    if (m_pending.isEmpty())
+        return false;
+    // The tool ended on bytes that looked like the start of a character; they are kept
+    // as they are (decoded with replacement characters) rather than lost.
+    const QByteArray rest = std::exchange(m_pending, QByteArray());
+    const QString chunk = QString::fromUtf8(rest);
+    if (text)
+        *text = chunk;
+    if (report)
+        *report = {statusOf(m_tail + chunk, m_tail.size()), m_time};
+    m_tail = QString(m_tail + chunk).right(kLongestMarker - 1);
+    m_timeCut = false;
+    return true;
+}
+
 // ---------------------------------------------------------------------------------------
 // Process tracking
 
 namespace {
 
+// A tracked tool process. On Linux it is held by a pidfd, so a signal can never reach
+// another program's process that happens to get the same pid after the tool has ended.
+struct Tracked {
+    bool endedByUs = false;
+    int pidfd = -1;
+    bool byPid = false; // no pidfd available (old kernel): fall back to the pid
+};
+
 struct Registry {
     QMutex mutex;
-    QHash<qint64, bool> running; // pid -> ended by the program
+    QHash<qint64, Tracked> running; // pid -> process
     bool shuttingDown = false;
 };
 
@@ -241,14 +273,43 @@ Registry &registry() {
     return r;
 }
 
-void endProcess(qint64 pid) {
+// Called right after the start, before the process can have been reaped: the pid is
+// still that of our child.
+Tracked track(qint64 pid) {
+    Tracked t;
+#if defined(Q_OS_LINUX) && defined(SYS_pidfd_open)
+    t.pidfd = static_cast<int>(::syscall(SYS_pidfd_open, static_cast<pid_t>(pid), 0));
+    t.byPid = t.pidfd < 0 && errno == ENOSYS;
+#else
+    t.byPid = true;
+#endif
+    return t;
+}
+
+void release(Tracked &t) {
+#ifndef Q_OS_WIN
+    if (t.pidfd >= 0)
+        ::close(t.pidfd);
+#endif
+    t.pidfd = -1;
+}
+
+void endProcess(qint64 pid, const Tracked &t) {
 #ifdef Q_OS_WIN
+    Q_UNUSED(t)
     if (HANDLE h = OpenProcess(PROCESS_TERMINATE, FALSE, static_cast<DWORD>(pid))) {
         TerminateProcess(h, 1);
         CloseHandle(h);
     }
 #else
-    ::kill(static_cast<pid_t>(pid), SIGKILL);
+#if defined(Q_OS_LINUX) && defined(SYS_pidfd_send_signal)
+    if (t.pidfd >= 0) {
+        ::syscall(SYS_pidfd_send_signal, t.pidfd, SIGKILL, nullptr, 0);
+        return;
+    }
+#endif
+    if (t.byPid)
+        ::kill(static_cast<pid_t>(pid), SIGKILL);
 #endif
 }
 
@@ -258,8 +319,8 @@ void toolProcesses::endAll() {
     Registry &r = registry();
     QMutexLocker locker(&r.mutex);
     for (auto it = r.running.begin(); it != r.running.end(); ++it) {
-        it.value() = true;
-        endProcess(it.key());
+        it->endedByUs = true;
+        endProcess(it.key(), it.value());
     }
 }
 
@@ -284,7 +345,8 @@ int toolProcesses::runningCount() {
 // ---------------------------------------------------------------------------------------
 // Running
 
-ToolResult runTool(const QString &program, const ArgLine &args, const OutputHandler &handler, QString *output) {
+ToolResult runTool(const QString &program, const ArgLine &args, const OutputHandler &handler,
+                   QString *output) {
     if (output)
         output->clear();
     ToolResult result;
@@ -308,7 +370,9 @@ ToolResult runTool(const QString &program, const ArgLine &args, const OutputHand
     }
 
     QProcess process;
-    process.setProgram(program);
+    // Absolute, because the process starts in the program's folder and a relative path
+    // would then point elsewhere.
+    process.setProgram(QFileInfo(program).absoluteFilePath());
     process.setArguments(args.tokens());
     process.setWorkingDirectory(QFileInfo(program).absolutePath());
     process.setProcessChannelMode(QProcess::MergedChannels);
@@ -327,27 +391,28 @@ ToolResult runTool(const QString &program, const ArgLine &args, const OutputHand
     const qint64 pid = process.processId();
     {
         QMutexLocker locker(&r.mutex);
-        r.running.insert(pid, false);
+        Tracked &t = r.running.insert(pid, track(pid)).value();
         if (r.shuttingDown) {
-            r.running[pid] = true;
-            endProcess(pid);
+            t.endedByUs = true;
+            endProcess(pid, t);
         }
     }
 
     OutputScanner scanner;
     QString text;
     ToolReport report;
+    auto deliver = [&] {
+        if (handler)
+            handler(report);
+        if (output) {
+            *output += text;
+            *output += QStringLiteral("\r\n");
+        }
+    };
     auto drain = [&] {
         while (process.bytesAvailable() > 0) {
-            const QByteArray bytes = process.read(1023);
-            if (!scanner.feed(bytes, &text, &report))
-                continue;
-            if (handler)
-                handler(report);
-            if (output) {
-                *output += text;
-                *output += QStringLiteral("\r\n");
-            }
+            if (scanner.feed(process.read(1023), &text, &report))
+                deliver();
         }
     };
     // Blocks on the pipe; returns false once the process has ended and nothing is left.
@@ -355,13 +420,19 @@ ToolResult runTool(const QString &program, const ArgLine &args, const OutputHand
         drain();
     process.waitForFinished(-1);
     drain();
+    if (scanner.finish(&text, &report))
+        deliver();
 
     bool endedByUs = false;
     {
         QMutexLocker locker(&r.mutex);
-        endedByUs = r.running.take(pid);
+        Tracked t = r.running.take(pid);
+        endedByUs = t.endedByUs;
+        release(t);
     }
-    if (endedByUs)
+    // Ended by us only when our signal is what ended it; a tool that had just finished by
+    // itself keeps its own result.
+    if (endedByUs && process.exitStatus() == QProcess::CrashExit)
         result.end = ToolResult::End::Killed;
     else if (process.exitStatus() == QProcess::CrashExit)
         result.end = ToolResult::End::Crashed;

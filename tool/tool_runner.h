@@ -84,11 +84,14 @@ public:
     /// Feeds the bytes of one read. Returns false when they give no text (empty, or a
     /// zero byte first); otherwise sets text (line ends normalised) and report.
     bool feed(const QByteArray &bytes, QString *text, ToolReport *report);
+    /// At the end of the output: gives the bytes still held back as the start of a
+    /// character cut by a read boundary (false when there are none).
+    bool finish(QString *text, ToolReport *report);
 
     const QString &time() const { return m_time; }
 
 private:
-    QString m_tail; // end of the previous chunk, for markers cut by a read boundary
+    QString m_tail;         // end of the previous chunk, for markers cut by a read boundary
     bool m_timeCut = false; // m_tail starts with a "time=" whose value was cut off
     QString m_time;
     QByteArray m_pending; // bytes of a character cut by a read boundary

@@ -27,6 +27,7 @@
 //                 a "Duration:" header of N seconds; then the final stats; exit 0
 //   large:N       N bytes of output (numbered lines), then the final stats; exit 0
 //   stdout-stderr alternates lines on standard output and standard error; exit 0
+//   cwd           prints "cwd=<working folder>"; exit 0
 
 #include <cerrno>
 #include <chrono>
@@ -269,6 +270,11 @@ int main(int argc, char **argv) {
         for (int i = 0; i < 4; ++i)
             writeAll(i % 2 ? STDERR_FILENO : STDOUT_FILENO,
                      std::string(i % 2 ? "stderr " : "stdout ") + std::to_string(i) + "\n");
+        return 0;
+    }
+    if (mode == "cwd") {
+        char buf[4096];
+        out(std::string("cwd=") + (::getcwd(buf, sizeof buf) ? buf : "?") + "\n");
         return 0;
     }
     std::fprintf(stderr, "fake tool: unknown mode %s\n", mode.c_str());
