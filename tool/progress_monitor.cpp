@@ -13,6 +13,7 @@ ProgressMonitor::ProgressMonitor(QObject *parent) : QObject(parent) {}
 void ProgressMonitor::setTotalDuration(const QString &duration) {
     QMutexLocker locker(&m_mutex);
     m_totalDuration = duration;
+    m_complete = false; // a new run is about to start
 }
 
 QString ProgressMonitor::totalDuration() const {
@@ -49,13 +50,14 @@ void ProgressMonitor::reportProgress(const ToolReport &report) {
     int value;
     {
         QMutexLocker locker(&m_mutex);
-        value = percentOf(toSeconds(report.time), toSeconds(m_totalDuration));
         m_lastStatus = report.status;
+        // A finished run (or one the tool gave up on with an I/O error) is complete, also
+        // through the output that follows the marker (ffmpeg writes the overhead figure
+        // separately); while it runs the bar follows the elapsed time.
+        if (report.status == status::Done || report.status == status::IoError)
+            m_complete = true;
+        value = m_complete ? 100 : percentOf(toSeconds(report.time), toSeconds(m_totalDuration));
     }
-    // A finished run (or one the tool gave up on with an I/O error) is complete; while it
-    // runs the bar follows the elapsed time.
-    if (report.status == status::Done || report.status == status::IoError)
-        value = 100;
     setPercent(value);
 }
 
@@ -67,15 +69,24 @@ void ProgressMonitor::showFor(int items) {
     {
         QMutexLocker locker(&m_mutex);
         m_percent = 0;
+        m_complete = false;
     }
     Q_EMIT shown(items);
     Q_EMIT percentChanged(0);
     Q_EMIT itemChanged(1, items);
 }
 
-void ProgressMonitor::startItem(int item, int items) { Q_EMIT itemChanged(item, items); }
+void ProgressMonitor::startItem(int item, int items) {
+    {
+        QMutexLocker locker(&m_mutex);
+        m_complete = false;
+    }
+    Q_EMIT itemChanged(item, items);
+}
 
-void ProgressMonitor::hide() { Q_EMIT hidden(); }
+void ProgressMonitor::hide() {
+    Q_EMIT hidden();
+}
 
 int toSeconds(const QString &clock) {
     const QStringList parts = clock.split(u':');
@@ -112,7 +123,9 @@ QString probeDuration(const QString &path, const QString &program) {
     return durationFromOutput(output);
 }
 
-QString probeDuration(const QString &path) { return probeDuration(path, toolPath()); }
+QString probeDuration(const QString &path) {
+    return probeDuration(path, toolPath());
+}
 
 QSize readFrameSize(const QString &output) {
     // The size in a stream description stands alone between commas or blanks; the
@@ -143,11 +156,12 @@ QSize readFrameSize(const QString &output) {
     }
 
     // Output without stream headers: the classic rules around "yuv420p".
-    int width = static_cast<int>(leadingNumber(textBetween(output, QStringLiteral("yuv420p, "), QStringLiteral("x"))));
+    int width = static_cast<int>(
+        leadingNumber(textBetween(output, QStringLiteral("yuv420p, "), QStringLiteral("x"))));
     int height = 0;
     if (width > 0)
-        height = static_cast<int>(leadingNumber(
-            textBetween(output, QStringLiteral("yuv420p, ") + QString::number(width) + u'x', QStringLiteral(","))));
+        height = static_cast<int>(leadingNumber(textBetween(
+            output, QStringLiteral("yuv420p, ") + QString::number(width) + u'x', QStringLiteral(","))));
     if (width == 0 || height == 0) {
         QString u = textBetween(output, QStringLiteral("yuv420p"), QStringLiteral("["));
         u.remove(u' ');

@@ -31,7 +31,8 @@ public:
     int percent() const;
 
     /// The handler for monitored runs: computes the percentage of the report's time
-    /// against totalDuration() and records its status.
+    /// against totalDuration() and records its status. After a completion or I/O error
+    /// report it stays at 100 until the next item (setTotalDuration, startItem, showFor).
     void reportProgress(const ToolReport &report);
     OutputHandler handler();
 
@@ -53,6 +54,7 @@ private:
     QString m_totalDuration;
     QString m_lastStatus;
     int m_percent = 0;
+    bool m_complete = false; // the current run reported completion; set back by the next item
 };
 
 /// Seconds of an hh:mm:ss text (hours may have more than two digits); 0 for an empty text.
