@@ -46,8 +46,13 @@ QString defaultRunDirectory() {
 
 QString runDirectory() {
     QMutexLocker locker(&lock());
-    if (overridden().isEmpty())
-        overridden() = defaultRunDirectory();
+    if (!overridden().isEmpty())
+        return overridden();
+    // Before the application object exists the executable's folder is unknown; the
+    // fallback answer must not stick once it is known.
+    if (!QCoreApplication::instance() && qEnvironmentVariableIsEmpty("YANZHOU_RUN_DIR"))
+        return defaultRunDirectory();
+    overridden() = defaultRunDirectory();
     return overridden();
 }
 
@@ -64,9 +69,13 @@ QString toolPath() {
 #endif
 }
 
-QString settingsPath() { return runDirectory() + QStringLiteral("/data/qvconfig.ini"); }
+QString settingsPath() {
+    return runDirectory() + QStringLiteral("/data/qvconfig.ini");
+}
 
-QString defaultOutputFolder() { return runDirectory() + QStringLiteral("/新媒体"); }
+QString defaultOutputFolder() {
+    return runDirectory() + QStringLiteral("/新媒体");
+}
 
 bool linkToolFromSystemPath() {
     const QString target = toolPath();

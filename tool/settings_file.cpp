@@ -112,7 +112,9 @@ QString oneLine(QString value) {
 
 SettingsFile::SettingsFile(QString path) : m_path(std::move(path)) {}
 
-SettingsFile SettingsFile::standard() { return SettingsFile(settingsPath()); }
+SettingsFile SettingsFile::standard() {
+    return SettingsFile(settingsPath());
+}
 
 QString SettingsFile::read(const QString &section, const QString &key, const QString &defaultValue) const {
     QMutexLocker locker(&fileLock());
@@ -152,9 +154,14 @@ bool SettingsFile::write(const QString &section, const QString &key, const QStri
     if (!found)
         target->entries.push_back({key, clean});
 
-    // A file the user made read-only stays as it is.
-    if (QFileInfo::exists(m_path) && !QFileInfo(m_path).isWritable())
-        return false;
+    // A file the user made read-only stays as it is. The rename below would replace it
+    // regardless, and a privileged user passes the access test, so the permission bits
+    // decide as well.
+    if (QFileInfo::exists(m_path)) {
+        constexpr QFile::Permissions anyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+        if (!QFileInfo(m_path).isWritable() || !(QFile::permissions(m_path) & anyWrite))
+            return false;
+    }
     ensureFolder(parentFolder(m_path));
     QSaveFile out(m_path);
     if (!out.open(QIODevice::WriteOnly))
