@@ -7,11 +7,16 @@
 namespace yz {
 
 VideoList::VideoList(ListKind kind, QObject *parent)
-    : QAbstractTableModel(parent), m_kind(kind), m_selection(new QItemSelectionModel(this, this)) {}
+    : QAbstractTableModel(parent), m_kind(kind), m_selection(new QItemSelectionModel(this, this)),
+      m_columns(kind == ListKind::Clip ? 4 : 3) {}
 
-VideoList::~VideoList() { shutDown(); }
+VideoList::~VideoList() {
+    shutDown();
+}
 
-int VideoList::durationColumn() const { return m_kind == ListKind::Convert ? -1 : 2; }
+int VideoList::durationColumn() const {
+    return m_kind == ListKind::Convert ? -1 : 2;
+}
 
 int VideoList::statusColumn() const {
     switch (m_kind) {
@@ -33,7 +38,8 @@ QStringList VideoList::columnTitles() const {
     case ListKind::Merge2:
         return {QStringLiteral("序号"), QStringLiteral("原视频２的地址"), QStringLiteral("视频时长")};
     case ListKind::Clip:
-        return {QStringLiteral("序号"), QStringLiteral("原视频地址"), QStringLiteral("时长"), QStringLiteral("状态")};
+        return {QStringLiteral("序号"), QStringLiteral("原视频地址"), QStringLiteral("时长"),
+                QStringLiteral("状态")};
     }
     return {};
 }
@@ -56,7 +62,7 @@ int VideoList::rowCount(const QModelIndex &parent) const {
 }
 
 int VideoList::columnCount(const QModelIndex &parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(columnTitles().size());
+    return parent.isValid() ? 0 : m_columns;
 }
 
 QVariant VideoList::data(const QModelIndex &index, int role) const {
@@ -150,18 +156,18 @@ QString VideoList::itemText(int row, int column) const {
     QMutexLocker locker(&m_dataMutex);
     if (row < 0 || row >= m_rows.size())
         return {};
-    return m_rows.at(row).value(column);
+    return m_rows.at(row).texts.value(column);
 }
 
 void VideoList::setItemText(int row, int column, const QString &text) {
     onOwner([=, this] {
         {
             QMutexLocker locker(&m_dataMutex);
-            if (row < 0 || row >= m_rows.size() || column < 0 || column >= columnCount())
+            if (row < 0 || row >= m_rows.size() || column < 0 || column >= m_columns)
                 return;
-            if (m_rows[row][column] == text)
+            if (m_rows[row].texts[column] == text)
                 return;
-            m_rows[row][column] = text;
+            m_rows[row].texts[column] = text;
         }
         const QModelIndex cell = index(row, column);
         Q_EMIT dataChanged(cell, cell);
@@ -173,7 +179,9 @@ void VideoList::ensureVisible(int row) {
         Q_EMIT visibleRequested(row);
 }
 
-int VideoList::appendItem() { return insertItemAt(-1); }
+int VideoList::appendItem() {
+    return insertItemAt(-1);
+}
 
 int VideoList::insertItemAt(int at) {
     return onOwner<int>(
@@ -183,7 +191,7 @@ int VideoList::insertItemAt(int at) {
             beginInsertRows(QModelIndex(), row, row);
             {
                 QMutexLocker locker(&m_dataMutex);
-                m_rows.insert(row, QStringList(columnCount(), QString()));
+                m_rows.insert(row, Row{QStringList(m_columns, QString()), m_nextId++});
             }
             endInsertRows();
             return row;
@@ -192,16 +200,7 @@ int VideoList::insertItemAt(int at) {
 }
 
 void VideoList::removeItem(int row) {
-    onOwner([=, this] {
-        if (row < 0 || row >= itemCount())
-            return;
-        beginRemoveRows(QModelIndex(), row, row);
-        {
-            QMutexLocker locker(&m_dataMutex);
-            m_rows.removeAt(row);
-        }
-        endRemoveRows();
-    });
+    removeItems({row});
 }
 
 void VideoList::clearAll() {
@@ -224,10 +223,16 @@ QList<int> VideoList::selectedIndices() const {
     auto self = const_cast<VideoList *>(this);
     return self->onOwner<QList<int>>(
         [this] {
+            // Straight from the ranges: the views select whole rows, and asking the
+            // selection model row by row is quadratic on long lists.
             QList<int> rows;
-            for (const QModelIndex &i : m_selection->selectedRows())
-                rows.append(i.row());
+            const QItemSelection selection = m_selection->selection();
+            for (const QItemSelectionRange &range : selection) {
+                for (int row = range.top(); row <= range.bottom(); ++row)
+                    rows.append(row);
+            }
             std::sort(rows.begin(), rows.end());
+            rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
             return rows;
         },
         {});
@@ -249,79 +254,146 @@ void VideoList::deselectItem(int row) {
     });
 }
 
+void VideoList::selectAllItems() {
+    onOwner([this] {
+        const int count = itemCount();
+        if (count == 0)
+            return;
+        m_selection->select(QItemSelection(index(0, 0), index(count - 1, m_columns - 1)),
+                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    });
+}
+
+void VideoList::invertSelection() {
+    onOwner([this] {
+        // The gaps between the selected rows, as whole ranges.
+        QItemSelection inverted;
+        int next = 0;
+        const auto addGap = [&](int end) {
+            if (end > next)
+                inverted.select(index(next, 0), index(end - 1, m_columns - 1));
+        };
+        for (int row : selectedIndices()) {
+            addGap(row);
+            next = row + 1;
+        }
+        addGap(itemCount());
+        m_selection->clearSelection();
+        m_selection->select(inverted, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    });
+}
+
+VideoList::Row VideoList::makeRow(const QString &path, const QString &duration) {
+    Row row{QStringList(m_columns, QString()), m_nextId++};
+    row.texts[SerialColumn] = QString::number(m_rows.size() + 1);
+    row.texts[PathColumn] = path;
+    if (durationColumn() >= 0)
+        row.texts[durationColumn()] = duration;
+    return row;
+}
+
 int VideoList::appendVideo(const QString &path, const QString &duration) {
-    return onOwner<int>(
-        [=, this] {
-            const int row = itemCount();
-            QStringList texts(columnCount(), QString());
-            texts[SerialColumn] = QString::number(row + 1);
-            texts[PathColumn] = path;
-            if (durationColumn() >= 0)
-                texts[durationColumn()] = duration;
-            beginInsertRows(QModelIndex(), row, row);
-            {
-                QMutexLocker locker(&m_dataMutex);
-                m_rows.append(texts);
-            }
-            endInsertRows();
-            return row;
-        },
-        -1);
+    const QList<quint64> ids = appendVideosTracked({path}, {duration});
+    return ids.isEmpty() ? -1 : indexOfId(ids.first());
 }
 
 void VideoList::appendVideos(const QStringList &paths, const QStringList &durations) {
+    appendVideosTracked(paths, durations);
+}
+
+QList<quint64> VideoList::appendVideosTracked(const QStringList &paths, const QStringList &durations) {
     if (paths.isEmpty())
-        return;
-    onOwner([=, this] {
-        const int first = itemCount();
-        const int columns = columnCount();
-        beginInsertRows(QModelIndex(), first, first + static_cast<int>(paths.size()) - 1);
-        {
-            QMutexLocker locker(&m_dataMutex);
-            m_rows.reserve(m_rows.size() + paths.size());
-            for (qsizetype i = 0; i < paths.size(); ++i) {
-                QStringList texts(columns, QString());
-                texts[SerialColumn] = QString::number(m_rows.size() + 1);
-                texts[PathColumn] = paths.at(i);
-                if (durationColumn() >= 0)
-                    texts[durationColumn()] = durations.value(i);
-                m_rows.append(texts);
+        return {};
+    return onOwner<QList<quint64>>(
+        [=, this] {
+            QList<quint64> ids;
+            ids.reserve(paths.size());
+            const int first = itemCount();
+            beginInsertRows(QModelIndex(), first, first + static_cast<int>(paths.size()) - 1);
+            {
+                QMutexLocker locker(&m_dataMutex);
+                m_rows.reserve(m_rows.size() + paths.size());
+                for (qsizetype i = 0; i < paths.size(); ++i) {
+                    m_rows.append(makeRow(paths.at(i), durations.value(i)));
+                    ids.append(m_rows.last().id);
+                }
             }
-        }
-        endInsertRows();
-    });
+            endInsertRows();
+            return ids;
+        },
+        {});
 }
 
 int VideoList::removeItems(QList<int> rows) {
     return onOwner<int>(
         [rows, this]() mutable {
+            const int count = itemCount();
             std::sort(rows.begin(), rows.end());
             rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-            int removed = 0;
-            // Highest first, one contiguous run at a time, so that every index still names
-            // the row it named when the call was made.
-            qsizetype i = rows.size() - 1;
-            while (i >= 0) {
-                const int last = rows.at(i);
-                int first = last;
-                while (i - 1 >= 0 && rows.at(i - 1) == first - 1) {
-                    --i;
-                    first = rows.at(i);
-                }
-                --i;
-                if (first < 0 || last >= itemCount())
-                    continue;
+            rows.erase(std::remove_if(rows.begin(), rows.end(),
+                                      [count](int row) { return row < 0 || row >= count; }),
+                       rows.end());
+            // Contiguous runs, highest first, so that every index still names the row it
+            // named when the call was made.
+            QList<std::pair<int, int>> runs;
+            for (qsizetype i = rows.size() - 1; i >= 0; --i) {
+                if (!runs.isEmpty() && runs.last().first == rows.at(i) + 1)
+                    runs.last().first = rows.at(i);
+                else
+                    runs.append({rows.at(i), rows.at(i)});
+            }
+            if (runs.size() > 64) {
+                removeScattered(rows);
+                return static_cast<int>(rows.size());
+            }
+            for (const auto &[first, last] : runs) {
                 beginRemoveRows(QModelIndex(), first, last);
                 {
                     QMutexLocker locker(&m_dataMutex);
                     m_rows.remove(first, last - first + 1);
                 }
                 endRemoveRows();
-                removed += last - first + 1;
             }
-            return removed;
+            return static_cast<int>(rows.size());
         },
         0);
+}
+
+void VideoList::removeScattered(const QList<int> &sortedRows) {
+    // Many separate runs: one reset instead of a removal signal per run, which would
+    // make the selection model and the views work quadratically. The selection of the
+    // remaining rows is carried over.
+    QList<int> kept = selectedIndices();
+    QList<Row> remaining;
+    remaining.reserve(m_rows.size() - sortedRows.size());
+    QList<int> keptSelection;
+    {
+        QMutexLocker locker(&m_dataMutex);
+        qsizetype next = 0;   // next row to remove
+        qsizetype picked = 0; // next selected row to look at
+        for (qsizetype row = 0; row < m_rows.size(); ++row) {
+            if (next < sortedRows.size() && sortedRows.at(next) == row) {
+                ++next;
+            } else {
+                while (picked < kept.size() && kept.at(picked) < row)
+                    ++picked;
+                if (picked < kept.size() && kept.at(picked) == row)
+                    keptSelection.append(static_cast<int>(remaining.size()));
+                remaining.append(m_rows.at(row));
+            }
+        }
+    }
+    beginResetModel();
+    {
+        QMutexLocker locker(&m_dataMutex);
+        m_rows = std::move(remaining);
+    }
+    endResetModel();
+    QItemSelection selection;
+    for (int row : std::as_const(keptSelection))
+        selection.select(index(row, 0), index(row, m_columns - 1));
+    if (!selection.isEmpty())
+        m_selection->select(selection, QItemSelectionModel::Select | QItemSelectionModel::Rows);
 }
 
 int VideoList::removeSelected() {
@@ -330,24 +402,64 @@ int VideoList::removeSelected() {
 
 void VideoList::moveItem(int from, int to) {
     onOwner([=, this]() mutable {
-        const int count = itemCount();
         if (from == to)
             return;
-        if (to < 0)
-            to = count - 1;
-        if (from < 0 || from >= count || to < 0 || to >= count || from == to)
+        const int count = itemCount();
+        if (from < 0 || from >= count)
             return;
+        if (to < 0 || to >= count)
+            to = count - 1;
         deselectItem(to);
-        // beginMoveRows takes the destination as the row before which the row lands.
-        const int destination = to > from ? to + 1 : to;
-        beginMoveRows(QModelIndex(), from, from, QModelIndex(), destination);
-        {
-            QMutexLocker locker(&m_dataMutex);
-            m_rows.move(from, to);
+        if (from != to) {
+            // beginMoveRows takes the destination as the row before which the row lands.
+            const int destination = to > from ? to + 1 : to;
+            beginMoveRows(QModelIndex(), from, from, QModelIndex(), destination);
+            {
+                QMutexLocker locker(&m_dataMutex);
+                m_rows.move(from, to);
+            }
+            endMoveRows();
         }
-        endMoveRows();
         selectItem(to);
     });
+}
+
+int VideoList::indexOfIdLocked(quint64 id) const {
+    for (qsizetype i = 0; i < m_rows.size(); ++i) {
+        if (m_rows.at(i).id == id)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+quint64 VideoList::itemId(int row) const {
+    QMutexLocker locker(&m_dataMutex);
+    return row >= 0 && row < m_rows.size() ? m_rows.at(row).id : 0;
+}
+
+int VideoList::indexOfId(quint64 id) const {
+    QMutexLocker locker(&m_dataMutex);
+    return indexOfIdLocked(id);
+}
+
+bool VideoList::setItemTextById(quint64 id, int column, const QString &text) {
+    return onOwner<bool>(
+        [=, this] {
+            int row = -1;
+            {
+                QMutexLocker locker(&m_dataMutex);
+                row = indexOfIdLocked(id);
+                if (row < 0 || column < 0 || column >= m_columns)
+                    return false;
+                if (m_rows[row].texts[column] == text)
+                    return true;
+                m_rows[row].texts[column] = text;
+            }
+            const QModelIndex cell = index(row, column);
+            Q_EMIT dataChanged(cell, cell);
+            return true;
+        },
+        false);
 }
 
 } // namespace yz

@@ -83,9 +83,29 @@ public:
     int removeItems(QList<int> rows);
     /// Removes the selected rows; returns how many were removed.
     int removeSelected();
-    /// Moves the row to index `to` (the last row when `to` is -1); the moved row is
-    /// selected afterwards and keeps its texts, serial number included.
+    /// Moves the row to index `to` (the last row when `to` is negative); the moved row is
+    /// selected afterwards and keeps its texts, serial number included. The row at `to`
+    /// is deselected first. Nothing happens when `from` names no row or equals `to`.
     void moveItem(int from, int to);
+
+    /// Selects every row (one selection change, fast for long lists).
+    void selectAllItems();
+    /// Selects exactly the rows that were not selected.
+    void invertSelection();
+
+    /// Rows carry an identity that stays with them through moves, so that a worker can
+    /// fill a cell of a row it added although rows before it were removed or moved.
+    /// 0 when the row does not exist.
+    quint64 itemId(int row) const;
+    /// Current index of the row with this identity; -1 once it was removed.
+    int indexOfId(quint64 id) const;
+    /// Writes a cell of the row with this identity wherever it stands now; false when
+    /// the row is gone (or the list was shut down).
+    bool setItemTextById(quint64 id, int column, const QString &text);
+    /// Like appendVideos, giving the identities of the new rows in order (empty when the
+    /// list was shut down).
+    QList<quint64> appendVideosTracked(const QStringList &paths,
+                                       const QStringList &durations = QStringList());
 
     /// From now on, calls from other threads no longer wait for this list's thread and
     /// have no effect. Called when the window goes away while workers still run.
@@ -101,8 +121,18 @@ private:
     const ListKind m_kind;
     QItemSelectionModel *m_selection = nullptr;
 
-    mutable QMutex m_dataMutex; // guards m_rows for readers on other threads
-    QList<QStringList> m_rows;
+    struct Row {
+        QStringList texts;
+        quint64 id = 0;
+    };
+    Row makeRow(const QString &path, const QString &duration); // serial number = count + 1
+    int indexOfIdLocked(quint64 id) const;
+    void removeScattered(const QList<int> &sortedRows);
+
+    const int m_columns;
+    mutable QMutex m_dataMutex; // guards m_rows and m_nextId for readers on other threads
+    QList<Row> m_rows;
+    quint64 m_nextId = 1;
 
     QMutex m_callMutex; // guards m_closing and the completion of cross-thread calls
     QWaitCondition m_callDone;
