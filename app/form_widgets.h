@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class QButtonGroup;
+class QCheckBox;
+class QGroupBox;
+class QPushButton;
+class QRadioButton;
+class QWidget;
+
+// Small builders shared by the three pages, so that every control gets its form name and
+// the same look.
+namespace yz {
+
+/// A titled group that holds one step of a page.
+QGroupBox *stepBox(const QString &formName, const QString &title, QWidget *parent);
+
+QRadioButton *radioButton(const QString &formName, const QString &caption, QWidget *parent);
+QCheckBox *checkBox(const QString &formName, const QString &caption, QWidget *parent);
+
+/// A job's start button: start caption and start picture, large.
+QPushButton *startButton(const QString &formName, const QString &caption, QWidget *parent);
+
+/// Format radios named <prefix><first>, <prefix><first+1>, … with the captions given; each
+/// carries its format word (lower case) in the dynamic property "format". All join one
+/// exclusive group; the first is checked.
+struct FormatRadios {
+    QButtonGroup *group = nullptr;
+    QList<QRadioButton *> radios;
+};
+FormatRadios formatRadios(int firstNumber, const QStringList &captions, const QStringList &words,
+                          QWidget *parent);
+
+/// The format word of the first checked radio, or `fallback` when none is checked.
+QString checkedFormat(const QList<QRadioButton *> &radios, const QString &fallback);
+
+} // namespace yz
