@@ -92,14 +92,14 @@ void ToolProvisioner::onDownloaded(QNetworkReply *reply) {
 
     if (status.isValid() && (status.toInt() < 200 || status.toInt() > 299))
         return fail(QStringLiteral("下载安装程序失败（%1 返回 HTTP %2）").arg(address).arg(status.toInt()));
-    if (reply->error() != QNetworkReply::NoError)
-        return fail(QStringLiteral("下载安装程序失败（%1：%2）").arg(address, reply->errorString()));
     bool hasLength = false;
     const qint64 expected = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&hasLength);
     if (hasLength && expected != body.size())
         return fail(QStringLiteral("安装程序下载不完整（收到 %1 字节，应为 %2 字节）")
                         .arg(body.size())
                         .arg(expected));
+    if (reply->error() != QNetworkReply::NoError)
+        return fail(QStringLiteral("下载安装程序失败（%1：%2）").arg(address, reply->errorString()));
     if (body.isEmpty())
         return fail(QStringLiteral("下载的安装程序是空的（%1）").arg(address));
 
