@@ -25,11 +25,11 @@ ClipPage::ClipPage(VideoList *videoList, QWidget *parent) : QWidget(parent) {
                               QStringLiteral("超级按钮32"), QStringLiteral("透明标签35"),
                               QStringLiteral("删除已选择的原视频地址")},
                              listBox, listLayout);
-    layout->addWidget(listBox, 2);
+    layout->addWidget(listBox, 1);
 
     optionsArea = stepBox(QStringLiteral("clipOptionsArea"), QStringLiteral("第二步：设置新视频选项"), this);
-    optionsArea->setMinimumHeight(200);
-    layout->addWidget(optionsArea, 3);
+    optionsArea->setMinimumHeight(220);
+    layout->addWidget(optionsArea, 1);
 
     auto *settingsRow = new QHBoxLayout;
     settingsRow->setSpacing(8);

@@ -7,7 +7,9 @@
 #include <QFileSystemWatcher>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QProgressBar>
 #include <QTimer>
+#include <QVBoxLayout>
 
 namespace yz {
 
@@ -27,11 +29,24 @@ InitWindow::InitWindow(const QString &toolPath, QWidget *parent)
     text->setWordWrap(true);
     text->setStyleSheet(QStringLiteral("font-size: 14pt; color: #25303d;"));
 
+    // Moves while the installer is fetched and runs, so the wait does not look like a hang.
+    auto *busy = new QProgressBar(this);
+    busy->setRange(0, 0);
+    busy->setTextVisible(false);
+    busy->setMaximumHeight(8);
+
+    auto *column = new QVBoxLayout;
+    column->addStretch(1);
+    column->addWidget(text);
+    column->addSpacing(14);
+    column->addWidget(busy);
+    column->addStretch(1);
+
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(40, 20, 40, 20);
     layout->setSpacing(28);
     layout->addWidget(picture);
-    layout->addWidget(text, 1);
+    layout->addLayout(column, 1);
 
     m_timer->setObjectName(QStringLiteral("时钟1"));
     m_timer->setInterval(1000);

@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <algorithm>
 #include <functional>
 
 namespace yz {
@@ -129,19 +130,20 @@ void drawMerge(QPainter &p, qreal s) {
     // Two clips joined end to end.
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(40, 110, 210));
-    p.drawRoundedRect(QRectF(s * 0.06, s * 0.3, s * 0.42, s * 0.4), s * 0.06, s * 0.06);
+    p.drawRoundedRect(QRectF(s * 0.02, s * 0.2, s * 0.46, s * 0.6), s * 0.08, s * 0.08);
     p.setBrush(QColor(30, 150, 110));
-    p.drawRoundedRect(QRectF(s * 0.52, s * 0.3, s * 0.42, s * 0.4), s * 0.06, s * 0.06);
+    p.drawRoundedRect(QRectF(s * 0.52, s * 0.2, s * 0.46, s * 0.6), s * 0.08, s * 0.08);
     p.setBrush(Qt::white);
     QPainterPath play;
-    play.moveTo(s * 0.2, s * 0.4);
-    play.lineTo(s * 0.2, s * 0.6);
+    play.moveTo(s * 0.16, s * 0.36);
+    play.lineTo(s * 0.16, s * 0.64);
     play.lineTo(s * 0.36, s * 0.5);
     play.closeSubpath();
     p.drawPath(play);
-    p.drawPath(play.translated(s * 0.46, 0));
-    p.setBrush(QColor(255, 190, 60));
-    p.drawEllipse(QPointF(s * 0.5, s * 0.5), s * 0.09, s * 0.09);
+    p.drawPath(play.translated(s * 0.5, 0));
+    p.setBrush(QColor(255, 170, 40));
+    p.setPen(QPen(Qt::white, s * 0.04));
+    p.drawEllipse(QPointF(s * 0.5, s * 0.5), s * 0.11, s * 0.11);
 }
 
 void drawClip(QPainter &p, qreal s) {
@@ -157,26 +159,47 @@ void drawClip(QPainter &p, qreal s) {
     p.drawLine(QPointF(s * 0.64, s * 0.62), QPointF(s * 0.22, s * 0.1));
 }
 
+// The picture on a white rounded tile, so it reads the same on a white button and on the
+// coloured one of the current page or a start button.
+Painter onTile(Painter draw) {
+    return [draw](QPainter &p, qreal s) {
+        p.setPen(QPen(QColor(0xd5, 0xdd, 0xe8), std::max(1.0, s / 32)));
+        p.setBrush(Qt::white);
+        p.drawRoundedRect(QRectF(s * 0.03, s * 0.03, s * 0.94, s * 0.94), s * 0.22, s * 0.22);
+        p.save();
+        p.translate(s * 0.1, s * 0.1);
+        p.scale(0.8, 0.8);
+        draw(p, s);
+        p.restore();
+    };
+}
+
 } // namespace
 
 QIcon startIcon() {
-    return icon(drawStart);
+    return icon(onTile(drawStart));
 }
+
 QIcon stopIcon() {
-    return icon(drawStop);
+    return icon(onTile(drawStop));
 }
+
 QIcon appIcon() {
     return icon(drawApp);
 }
+
 QIcon convertPageIcon() {
-    return icon(drawConvert);
+    return icon(onTile(drawConvert));
 }
+
 QIcon mergePageIcon() {
-    return icon(drawMerge);
+    return icon(onTile(drawMerge));
 }
+
 QIcon clipPageIcon() {
-    return icon(drawClip);
+    return icon(onTile(drawClip));
 }
+
 QPixmap initPicture(int size) {
     return paint(size, drawApp);
 }

@@ -29,7 +29,7 @@ ProgressArea::ProgressArea(QWidget *parent)
     const int labelWidth = itemLabel->fontMetrics().horizontalAdvance(QStringLiteral("9999 / 9999")) + 8;
     for (QLabel *label : {itemLabel, percentLabel}) {
         label->setMinimumWidth(labelWidth);
-        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     }
 
     auto *layout = new QGridLayout(this);
