@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QMutex>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStringDecoder>
 
 #include <utility>
@@ -210,7 +211,15 @@ bool OutputScanner::feed(const QByteArray &raw, QString *text, ToolReport *repor
         if (timeWindow.size() - valueStart < 8 && !timeWindow.mid(valueStart).contains(u'\r')) {
             timeCut = true; // the value continues in the next read
         } else {
-            const QString piece = timeWindow.mid(valueStart, 8).trimmed();
+            QString piece = timeWindow.mid(valueStart, 8).trimmed();
+            // From 100 hours on the clock is longer than 8 characters; cutting it would
+            // turn 100:00:05 into 100:00:0.
+            static const QRegularExpression longClock(QStringLiteral("\\d{3,}:\\d\\d:\\d\\d"));
+            const QRegularExpressionMatch m =
+                longClock.match(timeWindow, valueStart, QRegularExpression::NormalMatch,
+                                QRegularExpression::AnchorAtOffsetMatchOption);
+            if (m.hasMatch())
+                piece = m.captured(0);
             if (!piece.contains(u'-'))
                 m_time = piece;
         }

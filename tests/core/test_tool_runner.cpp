@@ -6,7 +6,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -87,6 +89,7 @@ private Q_SLOTS:
     void howRunsEnd_data();
     void howRunsEnd();
     void programsThatCannotRun();
+    void fakeToolStandsInForFfmpeg();
     void endAllEndsOnlyToolRuns();
     void shutDownRefusesNewRuns();
 
@@ -182,6 +185,9 @@ void TestToolRunner::scanner_data() {
         << QStringList{"Duration: 00:00:02.00", QString::fromLatin1(progress),
                        "size=0kB time=-577014:32:22.77 bitrate=-0.0", "no time here"}
         << QStringList{run, run, run, run} << QStringList{"", "00:01:23", "00:01:23", "00:01:23"};
+    QTest::newRow("time of 100 hours and more") << QList<QByteArray>{"size=1kB time=123:04:05.06 bitrate=1"}
+                                                << QStringList{"size=1kB time=123:04:05.06 bitrate=1"}
+                                                << QStringList{run} << QStringList{"123:04:05"};
     QTest::newRow("time N/A is taken as it stands")
         << QList<QByteArray>{"size=N/A time=N/A bitrate=N/A"} << QStringList{"size=N/A time=N/A bitrate=N/A"}
         << QStringList{run} << QStringList{"N/A bitr"};
@@ -429,6 +435,36 @@ void TestToolRunner::programsThatCannotRun() {
     QCOMPARE(r.result.end, ToolResult::End::FailedToStart);
     QVERIFY(r.reports.isEmpty());
     QVERIFY(r.output.isEmpty());
+}
+
+void TestToolRunner::fakeToolStandsInForFfmpeg() {
+    // As bin/ffmpeg of a run directory, driven by the environment, as the job tests use it.
+    const test::RunDir dir(test::fakeToolPath());
+    const QString source = m_dir.filePath(QStringLiteral("source \"a\".bin"));
+    const QString target = m_dir.filePath(QStringLiteral("target b.bin"));
+    QFile f(source);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(3000, 'v'));
+    f.close();
+    qputenv("FAKE_TOOL_MODE", "copy-last");
+    auto unset = qScopeGuard([] { qunsetenv("FAKE_TOOL_MODE"); });
+    const Run r = run(dir.toolPath(), ArgLine()
+                                          .opts(QStringLiteral("-i"))
+                                          .path(source)
+                                          .opts(QStringLiteral("-vcodec copy -y"))
+                                          .path(target));
+    QVERIFY(r.result.succeeded());
+    QCOMPARE(statuses(r).count(status::Done), 1);
+    QCOMPARE(r.reports.last().time, QStringLiteral("00:00:01"));
+    QFile copy(target);
+    QVERIFY(copy.open(QIODevice::ReadOnly));
+    QCOMPARE(copy.readAll(), QByteArray(3000, 'v'));
+
+    qputenv("FAKE_TOOL_MODE", "no-output");
+    QFile::remove(target);
+    const Run lying = run(dir.toolPath(), ArgLine().opts(QStringLiteral("-i")).path(source).path(target));
+    QVERIFY(lying.result.succeeded());
+    QVERIFY(!QFileInfo::exists(target));
 }
 
 void TestToolRunner::endAllEndsOnlyToolRuns() {
