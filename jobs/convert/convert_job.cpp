@@ -76,17 +76,19 @@ void ConvertJob::wait() {
 }
 
 // Status writes are posted rather than waited for, so the worker never blocks on the
-// list's thread and wait() may be called there. Posted calls keep their order.
-void ConvertJob::setStatus(int row, const QString &text) {
+// list's thread and wait() may be called there. Posted calls keep their order. Rows are
+// addressed by identity, so a row removed or moved during the run gets no stray status.
+void ConvertJob::setStatus(quint64 id, const QString &text) {
     VideoList *list = m_list;
     const int column = list->statusColumn();
     if (column < 0)
         return;
     if (QThread::currentThread() == list->thread())
-        list->setItemText(row, column, text);
+        list->setItemTextById(id, column, text);
     else
         QMetaObject::invokeMethod(
-            list, [list, row, column, text] { list->setItemText(row, column, text); }, Qt::QueuedConnection);
+            list, [list, id, column, text] { list->setItemTextById(id, column, text); },
+            Qt::QueuedConnection);
 }
 
 QStringList ConvertJob::rowPaths() const {
@@ -99,15 +101,22 @@ QStringList ConvertJob::rowPaths() const {
 }
 
 void ConvertJob::run(ConvertOptions options) {
+    // The rows the list holds at the start, followed wherever they move.
     const int count = m_list->itemCount();
-    for (int row = 0; row < count; ++row)
-        setStatus(row, QString());
+    QList<quint64> ids;
+    ids.reserve(count);
+    for (int row = 0; row < count; ++row) {
+        ids.append(m_list->itemId(row));
+        setStatus(ids.last(), QString());
+    }
     if (!options.beside && !options.dryRun)
         ensureFolder(options.folder);
 
-    for (int row = 0; row < count && !m_stopRequested; ++row) {
-        m_monitor.startItem(row + 1, m_list->itemCount());
-        convertRow(row, options);
+    for (int i = 0; i < count && !m_stopRequested; ++i) {
+        m_monitor.startItem(i + 1, m_list->itemCount());
+        const int row = m_list->indexOfId(ids.at(i));
+        if (row >= 0) // else removed while the job ran
+            convertRow(ids.at(i), row, options);
     }
 
     m_monitor.hide();
@@ -115,14 +124,14 @@ void ConvertJob::run(ConvertOptions options) {
     Q_EMIT finished();
 }
 
-void ConvertJob::convertRow(int row, const ConvertOptions &options) {
+void ConvertJob::convertRow(quint64 id, int row, const ConvertOptions &options) {
     const QString source = m_list->itemText(row, VideoList::PathColumn);
     if (source.isEmpty())
-        return; // the row went away while the job ran
+        return;
     const QString target = convertTarget(source, options, rowPaths());
     const QString program = toolPath();
 
-    setStatus(row, convertStatus::Converting);
+    setStatus(id, convertStatus::Converting);
     if (QThread::currentThread() != m_list->thread())
         QMetaObject::invokeMethod(
             m_list, [list = m_list, row] { list->ensureVisible(row); }, Qt::QueuedConnection);
@@ -130,14 +139,14 @@ void ConvertJob::convertRow(int row, const ConvertOptions &options) {
 
     if (options.dryRun) {
         Q_EMIT commandPlanned(row, program, convertLine(source, options.format, target).text());
-        setStatus(row, QString());
+        setStatus(id, QString());
         return;
     }
 
     m_monitor.setTotalDuration(probeDuration(source, program));
     m_monitor.setLastStatus(convertStatus::Converting);
     if (m_abortRequested) {
-        setStatus(row, QString());
+        setStatus(id, QString());
         return;
     }
 
@@ -170,7 +179,7 @@ void ConvertJob::convertRow(int row, const ConvertOptions &options) {
             status = convertStatus::Failed;
     }
     m_monitor.setLastStatus(status);
-    setStatus(row, status);
+    setStatus(id, status);
     if (ok && options.deleteSources)
         removeFile(source);
     Q_EMIT itemFinished(row, status, ok ? target : QString());

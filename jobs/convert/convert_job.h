@@ -67,9 +67,9 @@ Q_SIGNALS:
 
 private:
     void run(ConvertOptions options);
-    void convertRow(int row, const ConvertOptions &options);
+    void convertRow(quint64 id, int row, const ConvertOptions &options);
     void setState(State state);
-    void setStatus(int row, const QString &text);
+    void setStatus(quint64 id, const QString &text);
     QStringList rowPaths() const;
 
     VideoList *const m_list;

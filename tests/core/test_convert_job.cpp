@@ -109,6 +109,7 @@ private Q_SLOTS:
     void stagedFailures();
     void targetThatWouldBeTheSource();
     void stopIsPerJob();
+    void rowRemovedDuringTheRun();
     void abortRemovesUnfinishedOutputOnly();
     void dryRunTouchesNothing();
 };
@@ -400,6 +401,42 @@ void TestConvertJob::stopIsPerJob() {
     QCOMPARE(resultsA.size(), 1);
     QCOMPARE(statuses(listA), (QStringList{status::Done, QString(), QString()}));
     QCOMPARE(statuses(listB), (QStringList{status::Done, status::Done, status::Done}));
+}
+
+// The row being converted is removed from the list: the job still converts every other
+// row, and each status lands on its own row.
+void TestConvertJob::rowRemovedDuringTheRun() {
+    RunDir run;
+    QStringList clips;
+    for (const char *name : {"a", "b", "c"}) {
+        clips << run.path() + QStringLiteral("/%1.mp4").arg(QLatin1String(name));
+        QVERIFY(makeClip(clips.last()));
+    }
+    VideoList list(ListKind::Convert);
+    list.appendVideos(clips);
+    ConvertJob job(&list);
+    QSemaphore removed;
+    bool once = false;
+    QObject::connect(
+        &job, &ConvertJob::itemStarted, &job,
+        [&] {
+            if (std::exchange(once, true))
+                return;
+            QMetaObject::invokeMethod(
+                &list,
+                [&] {
+                    list.removeItem(0);
+                    removed.release();
+                },
+                Qt::QueuedConnection);
+            removed.acquire();
+        },
+        Qt::DirectConnection);
+    runJob(job, into(run.path() + "/out", "mkv"));
+
+    QCOMPARE(list.itemText(0, VideoList::PathColumn), clips[1]);
+    QCOMPARE(statuses(list), (QStringList{status::Done, status::Done}));
+    QCOMPARE(filesIn(run.path() + "/out"), (QStringList{"a.mkv", "b.mkv", "c.mkv"}));
 }
 
 // A stop "now" ends the running tool; its unfinished output goes, the earlier output and
