@@ -26,7 +26,7 @@ struct ListControls {
     QPushButton *removeSelected = nullptr;  ///< "删除已选择的…地址"
     QPushButton *clear = nullptr;           ///< "清空表格"
     QLabel *count = nullptr;                ///< "共 0 个视频"; none on the conversion page
-    QHBoxLayout *buttonRow = nullptr;       ///< the row under the view, for page-specific additions
+    QHBoxLayout *buttonRow = nullptr;       ///< the row under the view, where a page adds its own controls
 };
 
 /// Form names (objectName) of one list's controls, and the caption of its remove button.

@@ -320,10 +320,10 @@ void MainWindowTest::browseAndOpen() {
     auto *row = qobject_cast<OutputRow *>(box->parentWidget());
     QVERIFY(row);
     QStringList calls;
-    bool specifiedWhenAsked = false;
+    bool folderChoiceWhenAsked = false;
     row->setFolderPicker([&](const QString &initial, const QString &dialogTitle) {
         calls << initial << dialogTitle;
-        specifiedWhenAsked = window.findChild<QRadioButton *>(QStringLiteral("单选框9"))->isChecked();
+        folderChoiceWhenAsked = window.findChild<QRadioButton *>(QStringLiteral("单选框9"))->isChecked();
         // Blanks around the answer are not part of the folder.
         return cancel ? QString() : QStringLiteral("  ") + chosen + QStringLiteral(" ");
     });
@@ -337,7 +337,7 @@ void MainWindowTest::browseAndOpen() {
     QCOMPARE(SettingsFile::standard().read(section, QStringLiteral("保存位置")), cancel ? QString() : chosen);
     if (page == 0) {
         // "指定位置" is selected before the dialog opens, whatever its outcome.
-        QVERIFY(specifiedWhenAsked);
+        QVERIFY(folderChoiceWhenAsked);
         QVERIFY(window.findChild<QRadioButton *>(QStringLiteral("单选框9"))->isChecked());
         QVERIFY(!window.findChild<QRadioButton *>(QStringLiteral("单选框8"))->isChecked());
     }
