@@ -1,6 +1,6 @@
 // Driver of the list benchmark (see bench_lists.sh):
 //   bench_lists rows <count>         adds <count> paths to the conversion list
-//   bench_lists folder <folder>      adds a folder of clips to the clip list
+//   bench_lists folder <folder> [n]  adds a folder of clips to the clip list, n rounds
 // Prints one "name: value" line per figure.
 
 #include "app/list_commands.h"
@@ -116,53 +116,80 @@ int benchRows(int count) {
     return 0;
 }
 
-int benchFolder(const QString &folder) {
+// CPU time of this process and of its ended children, in milliseconds.
+struct CpuTimes {
+    double self = 0;
+    double children = 0;
+    static CpuTimes now() {
+        const auto ms = [](const timeval &t) { return t.tv_sec * 1e3 + t.tv_usec / 1e3; };
+        rusage self{};
+        rusage children{};
+        getrusage(RUSAGE_SELF, &self);
+        getrusage(RUSAGE_CHILDREN, &children);
+        return {ms(self.ru_utime) + ms(self.ru_stime), ms(children.ru_utime) + ms(children.ru_stime)};
+    }
+    CpuTimes since(const CpuTimes &start) const { return {self - start.self, children - start.children}; }
+};
+
+void printRun(const QString &label, double ms, double bareMs, const CpuTimes &cpu, const QString &extra) {
+    std::printf("%s: %.1f ms wall (%.2f x the bare probes), CPU: program %.0f ms, tool %.0f ms%s\n",
+                qPrintable(label), ms, bareMs > 0 ? ms / bareMs : 0.0, cpu.self, cpu.children,
+                qPrintable(extra));
+}
+
+int benchFolder(const QString &folder, int rounds) {
     const QStringList files = QDir(folder).entryList({QStringLiteral("*.mp4")}, QDir::Files, QDir::Name);
     std::printf("clips: %lld, tool: %s\n", static_cast<long long>(files.size()), qPrintable(toolPath()));
+    const int defaultThreads = std::clamp(QThread::idealThreadCount(), 1, 4);
 
-    // The bare probes: the tool on each file, one after another, nothing else.
-    QElapsedTimer timer;
-    timer.start();
-    for (const QString &name : files) {
-        QProcess probe;
-        probe.setProcessChannelMode(QProcess::MergedChannels);
-        probe.start(toolPath(), {QStringLiteral("-i"), folder + u'/' + name});
-        probe.waitForFinished(-1);
-        probe.readAll();
-    }
-    const double bareMs = timer.nsecsElapsed() / 1e6;
-    print("sum of bare probes", bareMs, "ms");
+    // The rounds alternate the bare probes and the list, so that a change of the
+    // machine's load meanwhile falls on all of them.
+    for (int round = 1; round <= rounds; ++round) {
+        std::printf("-- round %d\n", round);
+        // The bare probes: the tool on each file, one after another, nothing else.
+        QElapsedTimer timer;
+        CpuTimes cpu = CpuTimes::now();
+        timer.start();
+        for (const QString &name : files) {
+            QProcess probe;
+            probe.setProcessChannelMode(QProcess::MergedChannels);
+            probe.start(toolPath(), {QStringLiteral("-i"), folder + u'/' + name});
+            probe.waitForFinished(-1);
+            probe.readAll();
+        }
+        const double bareMs = timer.nsecsElapsed() / 1e6;
+        printRun(QStringLiteral("sum of bare probes"), bareMs, bareMs, CpuTimes::now().since(cpu), {});
 
-    for (int threads : {1, 0}) {
-        Page page(ListKind::Clip);
-        if (threads > 0)
+        for (int threads : {1, defaultThreads}) {
+            Page page(ListKind::Clip);
             page.commands->filler()->setProbeThreads(threads);
-        // Event-loop latency while the folder is added: gaps between 10 ms ticks.
-        QElapsedTimer sinceTick;
-        qint64 worstGap = 0;
-        QTimer ticker;
-        QObject::connect(&ticker, &QTimer::timeout,
-                         [&] { worstGap = std::max(worstGap, sinceTick.restart()); });
-        QEventLoop done;
-        QObject::connect(page.commands, &ListCommands::addingFinished, &done, &QEventLoop::quit);
-        timer.restart();
-        sinceTick.start();
-        ticker.start(10);
-        page.commands->scanFolder(folder);
-        done.exec();
-        const double ms = timer.nsecsElapsed() / 1e6;
-        ticker.stop();
-        int withDuration = 0;
-        for (int i = 0; i < page.list.itemCount(); ++i)
-            withDuration += page.list.itemText(i, 2).isEmpty() ? 0 : 1;
-        const QString label = threads > 0 ? QStringLiteral("folder added, %1 probe thread").arg(threads)
-                                          : QStringLiteral("folder added, default probe threads (%1)")
-                                                .arg(std::clamp(QThread::idealThreadCount(), 1, 4));
-        std::printf(
-            "%s: %.1f ms (%.2f x the bare probes), %d rows, %d with a duration, worst event-loop gap %lld "
-            "ms\n",
-            qPrintable(label), ms, ms / bareMs, page.list.itemCount(), withDuration,
-            static_cast<long long>(worstGap));
+            // Event-loop latency while the folder is added: gaps between 10 ms ticks.
+            QElapsedTimer sinceTick;
+            qint64 worstGap = 0;
+            QTimer ticker;
+            QObject::connect(&ticker, &QTimer::timeout,
+                             [&] { worstGap = std::max(worstGap, sinceTick.restart()); });
+            QEventLoop done;
+            QObject::connect(page.commands, &ListCommands::addingFinished, &done, &QEventLoop::quit);
+            cpu = CpuTimes::now();
+            timer.restart();
+            sinceTick.start();
+            ticker.start(10);
+            page.commands->scanFolder(folder);
+            done.exec();
+            const double ms = timer.nsecsElapsed() / 1e6;
+            const CpuTimes used = CpuTimes::now().since(cpu);
+            ticker.stop();
+            int withDuration = 0;
+            for (int i = 0; i < page.list.itemCount(); ++i)
+                withDuration += page.list.itemText(i, 2).isEmpty() ? 0 : 1;
+            printRun(QStringLiteral("folder into the clip list, %1 probe thread(s)").arg(threads), ms, bareMs,
+                     used,
+                     QStringLiteral(", %1 rows, %2 with a duration, worst event-loop gap %3 ms")
+                         .arg(page.list.itemCount())
+                         .arg(withDuration)
+                         .arg(worstGap));
+        }
     }
     return 0;
 }
@@ -174,8 +201,8 @@ int main(int argc, char *argv[]) {
     const QStringList args = app.arguments();
     if (args.size() == 3 && args.at(1) == QStringLiteral("rows"))
         return benchRows(args.at(2).toInt());
-    if (args.size() == 3 && args.at(1) == QStringLiteral("folder"))
-        return benchFolder(args.at(2));
-    std::fprintf(stderr, "usage: bench_lists rows <count> | folder <folder>\n");
+    if (args.size() >= 3 && args.at(1) == QStringLiteral("folder"))
+        return benchFolder(args.at(2), args.size() > 3 ? std::max(args.at(3).toInt(), 1) : 1);
+    std::fprintf(stderr, "usage: bench_lists rows <count> | folder <folder> [rounds]\n");
     return 2;
 }
