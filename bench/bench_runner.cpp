@@ -90,43 +90,50 @@ int main(int argc, char **argv) {
     double runnerSelf = 0, runnerTool = 0, bareTool = 0;
     int reports = 0;
     int lastPercent = -1;
-    for (int round = 0; round < rounds; ++round) {
-        // Alternating the two keeps slow drifts of the machine out of the ratio.
-        Usage before = usageNow();
+    std::vector<double> pairRatios;
+    auto bare = [&] {
+        const Usage before = usageNow();
         QElapsedTimer timer;
         timer.start();
-        if (!runBare(program, args)) {
-            std::fprintf(stderr, "the bare run failed\n");
-            return 1;
-        }
+        const bool ok = runBare(program, args);
         bareWall.push_back(timer.nsecsElapsed() / 1e9);
-        Usage after = usageNow();
-        bareTool += after.children - before.children;
-
+        bareTool += usageNow().children - before.children;
+        return ok;
+    };
+    auto throughRunner = [&] {
         yz::ProgressMonitor monitor;
         monitor.setTotalDuration(QStringLiteral("00:00:20"));
         QObject::connect(&monitor, &yz::ProgressMonitor::percentChanged, [&](int p) { lastPercent = p; });
-        before = usageNow();
-        timer.restart();
+        const Usage before = usageNow();
+        QElapsedTimer timer;
+        timer.start();
         const yz::ToolResult result = yz::runTool(program, line, [&](const yz::ToolReport &r) {
             ++reports;
             monitor.reportProgress(r);
         });
         runnerWall.push_back(timer.nsecsElapsed() / 1e9);
-        after = usageNow();
-        if (!result.succeeded()) {
-            std::fprintf(stderr, "the run through runTool failed\n");
-            return 1;
-        }
+        const Usage after = usageNow();
         runnerSelf += after.self - before.self;
         runnerTool += after.children - before.children;
+        return result.succeeded();
+    };
+    for (int round = 0; round < rounds; ++round) {
+        // The order alternates from round to round, so neither run always meets a warm or
+        // a busy machine first.
+        const bool ok = round % 2 ? throughRunner() && bare() : bare() && throughRunner();
+        if (!ok) {
+            std::fprintf(stderr, "a run failed\n");
+            return 1;
+        }
+        pairRatios.push_back(runnerWall.back() / bareWall.back());
     }
 
     const double ratio = median(runnerWall) / median(bareWall);
-    std::printf("rounds                      %d (alternating bare / runTool)\n", rounds);
+    std::printf("rounds                      %d (bare and runTool, order alternating)\n", rounds);
     std::printf("wall bare, median           %.3f s\n", median(bareWall));
     std::printf("wall runTool, median        %.3f s\n", median(runnerWall));
-    std::printf("wall-time ratio             %.4f   (target <= 1.02)\n", ratio);
+    std::printf("wall-time ratio of medians  %.4f   (target <= 1.02)\n", ratio);
+    std::printf("median of per-round ratios  %.4f\n", median(pairRatios));
     std::printf("tool CPU, bare / runTool    %.3f s / %.3f s per round\n", bareTool / rounds,
                 runnerTool / rounds);
     std::printf("own CPU during runTool      %.4f s per round\n", runnerSelf / rounds);

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Benchmark of the tool runner: a 20-second encode run bare and through runTool with a
-# progress handler, alternately, in one run. Prints the wall-time ratio and the CPU time
+# progress handler, in turn, in one run. Prints the wall-time ratio and the CPU time
 # the program spends itself against the tool's.
 #
 #   bench/bench_runner.sh [build folder] [rounds]
@@ -20,7 +20,7 @@ trap 'rm -rf "$work"' EXIT
 
 # A 20-second source clip.
 "$ffmpeg" -hide_banner -loglevel error -y \
-  -f lavfi -i testsrc=size=640x360:rate=25:duration=20 \
+  -f lavfi -i testsrc=size=1280x720:rate=25:duration=20 \
   -f lavfi -i sine=frequency=440:duration=20 \
   -pix_fmt yuv420p -c:v libx264 -preset ultrafast -c:a aac "$work/source.mp4"
 
