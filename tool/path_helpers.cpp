@@ -8,7 +8,9 @@ namespace yz {
 
 namespace {
 
-bool isSeparator(QChar c) { return c == u'/' || c == u'\\'; }
+bool isSeparator(QChar c) {
+    return c == u'/' || c == u'\\';
+}
 
 int lastSeparator(const QString &path) {
     for (int i = path.size() - 1; i >= 0; --i) {
@@ -53,7 +55,9 @@ QString fileTitle(const QString &path, bool withExtension) {
     return name.left(name.size() - fileExtension(name).size());
 }
 
-QString shortForm(const QString &path) { return path; }
+QString shortForm(const QString &path) {
+    return path;
+}
 
 QString parentFolder(const QString &path) {
     const int sep = lastSeparator(path);
