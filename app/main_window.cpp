@@ -1,13 +1,18 @@
 #include "app/main_window.h"
 
 #include "app/clip_page.h"
+#include "app/convert_controller.h"
 #include "app/convert_page.h"
 #include "app/init_window.h"
+#include "app/list_commands.h"
+#include "app/merge_counts.h"
 #include "app/merge_page.h"
 #include "app/pictures.h"
 #include "app/progress_area.h"
 #include "app/theme.h"
 #include "app/tool_provisioner.h"
+#include "app/video_list_view.h"
+#include "jobs/convert/convert_job.h"
 #include "lists/video_list.h"
 #include "tool/path_helpers.h"
 #include "tool/run_directory.h"
@@ -16,10 +21,14 @@
 
 #include <QApplication>
 #include <QButtonGroup>
+#include <QCheckBox>
+#include <QPushButton>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QMenu>
+#include <QRadioButton>
 #include <QMessageBox>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
@@ -85,6 +94,7 @@ MainWindow::MainWindow(QWidget *parent)
     m_convertPage->restore();
     m_mergePage->restore();
     m_clipPage->restore();
+    wireListsAndJobs();
 
     m_closeQuestion = [this] {
         return QMessageBox::question(this, kNoticeTitle, QStringLiteral("是否要退出软件？"),
@@ -120,6 +130,55 @@ MainWindow::~MainWindow() {
     }
     // The views go before the lists they show.
     delete takeCentralWidget();
+}
+
+void MainWindow::wireListsAndJobs() {
+    auto commandsFor = [this](const ListControls &c, std::function<void()> refresh) {
+        auto *commands = new ListCommands(
+            {c.view, c.addFiles, c.addFolder, c.selectAll, c.invertSelection, c.removeSelected, c.clear},
+            std::move(refresh), this);
+        // Scans and probes stop and are joined before the lists go away.
+        addShutdownStep({}, [commands] { commands->shutDown(); });
+        return commands;
+    };
+
+    const MergeCountWidgets mergeCounts{m_mergeFirstList,
+                                        m_mergeSecondList,
+                                        m_mergePage->first.count,
+                                        m_mergePage->second.count,
+                                        m_mergePage->newVideosLabel,
+                                        m_mergePage->mergeAllFirstBox,
+                                        m_mergePage->mergeAllSecondBox,
+                                        m_mergePage->startButton};
+    connectMergeCounts(mergeCounts);
+    const auto refreshMerge = [mergeCounts] { refreshMergeCounts(mergeCounts); };
+    QLabel *clipCount = m_clipPage->list.count;
+    const auto refreshClip = [this, clipCount] { refreshClipCount(m_clipList, clipCount); };
+
+    m_listCommands[0] = commandsFor(m_convertPage->list, {});
+    m_listCommands[1] = commandsFor(m_mergePage->first, refreshMerge);
+    m_listCommands[2] = commandsFor(m_mergePage->second, refreshMerge);
+    m_listCommands[3] = commandsFor(m_clipPage->list, refreshClip);
+
+    m_mergeDrag = new MergeListDrag(m_mergePage, this);
+    m_mergeDrag->addList(m_mergePage->first.view);
+    m_mergeDrag->addList(m_mergePage->second.view);
+
+    ConvertPageControls convert;
+    convert.list = m_convertList;
+    for (QRadioButton *radio : m_convertPage->formatRadios)
+        convert.formatRadios.append(radio);
+    convert.besideRadio = m_convertPage->besideSourceRadio;
+    convert.intoRadio = m_convertPage->chosenFolderRadio;
+    convert.folderEdit = m_convertPage->folderEdit;
+    convert.deleteSources = m_convertPage->deleteSourcesBox;
+    convert.startButton = m_convertPage->startButton;
+    convert.startIcon = startIcon();
+    convert.stopIcon = stopIcon();
+    m_convertController = new ConvertController(convert, this);
+    m_progressArea->attach(m_convertController->monitor());
+    addShutdownStep([this] { m_convertController->job()->requestStop(); },
+                    [this] { m_convertController->shutDown(); });
 }
 
 QWidget *MainWindow::buildTopBar() {

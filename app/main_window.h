@@ -14,6 +14,9 @@ class QToolButton;
 namespace yz {
 
 class ClipPage;
+class ConvertController;
+class ListCommands;
+class MergeListDrag;
 class ConvertPage;
 class InitWindow;
 class MergePage;
@@ -38,6 +41,9 @@ public:
     MergePage *mergePage() const { return m_mergePage; }
     ClipPage *clipPage() const { return m_clipPage; }
     ProgressArea *progressArea() const { return m_progressArea; }
+    ConvertController *convertController() const { return m_convertController; }
+    /// The commands of a list: 0 conversion, 1 and 2 merge, 3 clip.
+    ListCommands *listCommands(int list) const { return m_listCommands[list]; }
     /// 选择夹1.
     QTabWidget *pages() const { return m_pages; }
     /// 超级按钮1-3 by page index.
@@ -79,6 +85,7 @@ private:
     QWidget *buildTopBar();
     void buildTray();
     void onProvisioned();
+    void wireListsAndJobs();
 
     VideoList *m_convertList;
     VideoList *m_mergeFirstList;
@@ -91,6 +98,9 @@ private:
     MergePage *m_mergePage = nullptr;
     ClipPage *m_clipPage = nullptr;
     ProgressArea *m_progressArea = nullptr;
+    ListCommands *m_listCommands[4] = {};
+    MergeListDrag *m_mergeDrag = nullptr;
+    ConvertController *m_convertController = nullptr;
 
     QMenu *m_trayMenu = nullptr;
     QSystemTrayIcon *m_tray = nullptr;
