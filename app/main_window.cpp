@@ -22,14 +22,14 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QPushButton>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
-#include <QRadioButton>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QTimer>
