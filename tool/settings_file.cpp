@@ -32,20 +32,33 @@ struct Section {
 };
 using Document = std::vector<Section>;
 
-// Reads the file into sections; anything that is not UTF-8 text, or a line that is
-// neither a section header nor key=value, is passed over.
-Document load(const QString &path) {
+// Reads the file into sections; a file that is not text reads as empty (and sets
+// unreadable), a line that is neither a section header nor key=value is passed over.
+Document load(const QString &path, bool *unreadable = nullptr) {
     Document doc;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return doc;
     const QByteArray bytes = file.readAll();
-    if (bytes.contains('\0'))
+    const auto giveUp = [&] {
+        if (unreadable)
+            *unreadable = true;
         return doc;
+    };
+    if (bytes.contains('\0'))
+        return giveUp();
     QStringDecoder decoder(QStringDecoder::Utf8);
     QString text = decoder(bytes);
-    if (decoder.hasError())
-        return doc;
+    if (decoder.hasError()) {
+        // A file written in the Chinese ANSI code page (by an older Windows build, or by
+        // hand in a GBK editor) keeps its values; the next write stores them as UTF-8.
+        QStringDecoder gbk("GB18030");
+        if (!gbk.isValid())
+            return giveUp();
+        text = gbk(bytes);
+        if (gbk.hasError())
+            return giveUp();
+    }
     if (text.startsWith(QChar(0xFEFF)))
         text.remove(0, 1);
     Section *current = nullptr;
@@ -132,7 +145,8 @@ QString SettingsFile::read(const QString &section, const QString &key, const QSt
 
 bool SettingsFile::write(const QString &section, const QString &key, const QString &value) const {
     QMutexLocker locker(&fileLock());
-    Document doc = load(m_path);
+    bool unreadable = false;
+    Document doc = load(m_path, &unreadable);
     Section *target = nullptr;
     for (Section &s : doc) {
         if (s.name.compare(section, Qt::CaseInsensitive) == 0)
@@ -163,6 +177,9 @@ bool SettingsFile::write(const QString &section, const QString &key, const QStri
             return false;
     }
     ensureFolder(parentFolder(m_path));
+    // A file that could not be read is replaced by a fresh one, but the user keeps a copy.
+    if (unreadable)
+        copyFileNoReplace(m_path, m_path + QStringLiteral(".unreadable"));
     QSaveFile out(m_path);
     if (!out.open(QIODevice::WriteOnly))
         return false;

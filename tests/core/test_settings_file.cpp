@@ -101,7 +101,7 @@ void TestSettingsFile::unreadableFilesGiveDefaults_data() {
     QTest::newRow("empty") << QByteArray() << "default";
     QTest::newRow("binary") << binary << "default";
     QTest::newRow("binary with a valid line") << QByteArray("[s]\nk=v\n") + binary << "default";
-    QTest::newRow("not UTF-8") << QByteArray("[s]\nk=\xc4\xe3\xba\xc3\n") << "default";
+    QTest::newRow("GBK text keeps its values") << QByteArray("[s]\nk=\xc4\xe3\xba\xc3\n") << "你好";
     QTest::newRow("key outside a section") << QByteArray("k=v\n") << "default";
     QTest::newRow("unclosed section") << QByteArray("[s\nk=v\n") << "default";
     QTest::newRow("garbage around a good value") << QByteArray("@@@\n[s]\n=x\nnothing\nk = v \n]]\n") << "v";
@@ -116,9 +116,15 @@ void TestSettingsFile::unreadableFilesGiveDefaults() {
     put(m_path, bytes);
     const SettingsFile settings(m_path);
     QCOMPARE(settings.read(QStringLiteral("s"), QStringLiteral("k"), QStringLiteral("default")), value);
-    // A write turns the file into a readable one.
+    // A write turns the file into a readable one, keeping what could be read and a copy
+    // of what could not.
     QVERIFY(settings.write(QStringLiteral("s"), QStringLiteral("k2"), QStringLiteral("新")));
     QCOMPARE(settings.read(QStringLiteral("s"), QStringLiteral("k2")), QStringLiteral("新"));
+    QCOMPARE(settings.read(QStringLiteral("s"), QStringLiteral("k"), QStringLiteral("default")), value);
+    const QString copy = m_path + QStringLiteral(".unreadable");
+    QCOMPARE(QFile::exists(copy), bytes.contains('\0'));
+    if (bytes.contains('\0'))
+        QCOMPARE(contents(copy), bytes);
 }
 
 void TestSettingsFile::readOnlyFileStaysAsItIs() {

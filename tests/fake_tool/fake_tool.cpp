@@ -190,9 +190,18 @@ int main(int argc, char **argv) {
         if (mode == "no-output")
             return 0;
         std::string input;
+        size_t inputAt = 0;
         for (size_t i = 0; i + 1 < args.size(); ++i)
-            if (args[i] == "-i")
+            if (args[i] == "-i") {
                 input = args[i + 1];
+                inputAt = i + 1;
+            }
+        // A line that ends with its input (a duration probe) names no output, as ffmpeg
+        // would complain; copying the input onto itself would empty it.
+        if (!input.empty() && inputAt + 1 == args.size()) {
+            out("At least one output file must be specified\n");
+            return 1;
+        }
         if (input.empty() || args.empty() || !copyFile(input, args.back())) {
             out("fake tool: cannot copy\n");
             return 1;
