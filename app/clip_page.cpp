@@ -33,20 +33,10 @@ ClipPage::ClipPage(VideoList *videoList, QWidget *parent) : QWidget(parent) {
 
     auto *settingsRow = new QHBoxLayout;
     settingsRow->setSpacing(8);
-    formatBox = stepBox(QStringLiteral("clipFormatBox"), QStringLiteral("第三步：选择新视频格式"), this);
-    auto *formatLayout = new QHBoxLayout(formatBox);
-    formatLayout->setSpacing(16);
-    const FormatRadios formats =
-        yz::formatRadios(16,
-                         {QStringLiteral("MP4"), QStringLiteral("FLV"), QStringLiteral("MOV"),
-                          QStringLiteral("MKV"), QStringLiteral("TS"), QStringLiteral("WMV")},
-                         {QStringLiteral("mp4"), QStringLiteral("flv"), QStringLiteral("mov"),
-                          QStringLiteral("mkv"), QStringLiteral("ts"), QStringLiteral("wmv")},
-                         formatBox);
-    formatGroup = formats.group;
-    formatRadios = formats.radios;
-    for (QRadioButton *radio : formatRadios)
-        formatLayout->addWidget(radio);
+    const ContainerStep containers = containerStep(QStringLiteral("clipFormatBox"), 16, this);
+    formatBox = containers.box;
+    formatGroup = containers.formats.group;
+    formatRadios = containers.formats.radios;
     settingsRow->addWidget(formatBox);
 
     outputBox = stepBox(QStringLiteral("clipOutputBox"), QStringLiteral("第四步：设置新视频保存位置"), this);

@@ -6,6 +6,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -55,6 +56,22 @@ FormatRadios formatRadios(int firstNumber, const QStringList &captions, const QS
     if (!result.radios.isEmpty())
         result.radios.first()->setChecked(true);
     return result;
+}
+
+ContainerStep containerStep(const QString &boxName, int firstNumber, QWidget *parent) {
+    ContainerStep step;
+    step.box = stepBox(boxName, QStringLiteral("第三步：选择新视频格式"), parent);
+    auto *layout = new QHBoxLayout(step.box);
+    layout->setSpacing(16);
+    step.formats = formatRadios(firstNumber,
+                                {QStringLiteral("MP4"), QStringLiteral("FLV"), QStringLiteral("MOV"),
+                                 QStringLiteral("MKV"), QStringLiteral("TS"), QStringLiteral("WMV")},
+                                {QStringLiteral("mp4"), QStringLiteral("flv"), QStringLiteral("mov"),
+                                 QStringLiteral("mkv"), QStringLiteral("ts"), QStringLiteral("wmv")},
+                                step.box);
+    for (QRadioButton *radio : step.formats.radios)
+        layout->addWidget(radio);
+    return step;
 }
 
 QString checkedFormat(const QList<QRadioButton *> &radios, const QString &fallback) {

@@ -34,6 +34,14 @@ struct FormatRadios {
 FormatRadios formatRadios(int firstNumber, const QStringList &captions, const QStringList &words,
                           QWidget *parent);
 
+/// Step 3 of the merge and clip pages, "第三步：选择新视频格式": the six containers MP4 … WMV
+/// as radios numbered from firstNumber, in one row of a step box named boxName.
+struct ContainerStep {
+    QGroupBox *box = nullptr;
+    FormatRadios formats;
+};
+ContainerStep containerStep(const QString &boxName, int firstNumber, QWidget *parent);
+
 /// The format word of the first checked radio, or `fallback` when none is checked.
 QString checkedFormat(const QList<QRadioButton *> &radios, const QString &fallback);
 
