@@ -117,10 +117,14 @@ QString durationFromOutput(const QString &output) {
     return piece;
 }
 
-QString probeDuration(const QString &path, const QString &program) {
+QString probeOutput(const QString &path, const QString &program) {
     QString output;
     runTool(program, ArgLine().opts(QStringLiteral("-i")).barePath(shortForm(path)), {}, &output);
-    return durationFromOutput(output);
+    return output;
+}
+
+QString probeDuration(const QString &path, const QString &program) {
+    return durationFromOutput(probeOutput(path, program));
 }
 
 QString probeDuration(const QString &path) {

@@ -67,6 +67,9 @@ int percentOf(int elapsedSeconds, int totalSeconds);
 /// empty when it printed none (missing or unreadable file, missing tool).
 QString probeDuration(const QString &path);
 QString probeDuration(const QString &path, const QString &program);
+/// The tool's description of a media file (what "ffmpeg -i path" prints), from which
+/// durationFromOutput() and readFrameSize() read.
+QString probeOutput(const QString &path, const QString &program);
 /// The same, read from collected output.
 QString durationFromOutput(const QString &output);
 

@@ -3,6 +3,7 @@
 #include "jobs/convert/convert_lines.h"
 #include "lists/video_list.h"
 #include "tool/path_helpers.h"
+#include "tool/progress_monitor.h"
 #include "tool/run_directory.h"
 #include "tool/tool_runner.h"
 
@@ -143,7 +144,11 @@ void ConvertJob::convertRow(quint64 id, int row, const ConvertOptions &options) 
         return;
     }
 
-    m_monitor.setTotalDuration(probeDuration(source, program));
+    // The probe's stream list also tells whether the stream copy may use the AAC header
+    // filter: ffmpeg refuses it for other audio (Opus, MP3, Vorbis, AC-3 ...).
+    const QString probe = probeOutput(source, program);
+    m_monitor.setTotalDuration(durationFromOutput(probe));
+    const bool aacHeaderFilter = !hasNonAacAudio(probe);
     m_monitor.setLastStatus(convertStatus::Converting);
     if (m_abortRequested) {
         setStatus(id, QString());
@@ -159,7 +164,8 @@ void ConvertJob::convertRow(quint64 id, int row, const ConvertOptions &options) 
         if (report.status == status::IoError || report.status == status::NoSuchFile)
             failure = report.status;
     };
-    const ToolResult result = runTool(program, convertLine(source, options.format, partial), handler);
+    const ToolResult result =
+        runTool(program, convertLine(source, options.format, partial, aacHeaderFilter), handler);
 
     const QFileInfo written(partial);
     const bool ok =

@@ -62,15 +62,30 @@ ArgLine forcedFormatLine(const QString &source, const QString &format, const QSt
         .path(shortForm(output));
 }
 
-ArgLine streamCopyLine(const QString &source, const QString &output) {
+ArgLine streamCopyLine(const QString &source, const QString &output, bool aacHeaderFilter) {
     return ArgLine()
         .opts(QStringLiteral("-threads 0 -i"))
         .path(shortForm(source))
-        .opts(QStringLiteral("-c copy -y -bsf:a aac_adtstoasc"))
+        .opts(aacHeaderFilter ? QStringLiteral("-c copy -y -bsf:a aac_adtstoasc")
+                              : QStringLiteral("-c copy -y"))
         .path(shortForm(output));
 }
 
-ArgLine convertLine(const QString &source, const QString &format, const QString &output) {
+bool hasNonAacAudio(const QString &probeOutput) {
+    const QString marker = QStringLiteral("Audio: ");
+    for (qsizetype at = probeOutput.indexOf(marker); at >= 0; at = probeOutput.indexOf(marker, at + 1)) {
+        qsizetype end = at + marker.size();
+        while (end < probeOutput.size() && probeOutput.at(end).isLetterOrNumber())
+            ++end;
+        const QString codec = probeOutput.mid(at + marker.size(), end - at - marker.size());
+        if (codec != QLatin1String("aac"))
+            return true;
+    }
+    return false;
+}
+
+ArgLine convertLine(const QString &source, const QString &format, const QString &output,
+                    bool aacHeaderFilter) {
     switch (convertLineKind(source, format)) {
     case ConvertLineKind::VideoCopy:
         return videoCopyLine(source, output);
@@ -79,7 +94,7 @@ ArgLine convertLine(const QString &source, const QString &format, const QString 
     case ConvertLineKind::StreamCopy:
         break;
     }
-    return streamCopyLine(source, output);
+    return streamCopyLine(source, output, aacHeaderFilter);
 }
 
 QString convertTarget(const QString &source, const ConvertOptions &options, const QStringList &taken) {

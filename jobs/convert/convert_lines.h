@@ -22,10 +22,17 @@ ConvertLineKind convertLineKind(const QString &source, const QString &format);
 
 ArgLine videoCopyLine(const QString &source, const QString &output);
 ArgLine forcedFormatLine(const QString &source, const QString &format, const QString &output);
-ArgLine streamCopyLine(const QString &source, const QString &output);
+/// aacHeaderFilter: whether the line carries "-bsf:a aac_adtstoasc", which ffmpeg refuses
+/// for any audio that is not AAC.
+ArgLine streamCopyLine(const QString &source, const QString &output, bool aacHeaderFilter = true);
 
 /// The line that converts source into format, written to output (a path ending in "." + format).
-ArgLine convertLine(const QString &source, const QString &format, const QString &output);
+ArgLine convertLine(const QString &source, const QString &format, const QString &output,
+                    bool aacHeaderFilter = true);
+
+/// Whether a source's stream list (the output of "ffmpeg -i source") shows audio in a
+/// codec other than AAC.
+bool hasNonAacAudio(const QString &probeOutput);
 
 /// The output path of a source: next to it as title + "_new", or in the chosen folder as
 /// title, with "." + format appended. While that path names the source or any path in

@@ -219,26 +219,33 @@ void TestConvertJob::realConversion_data() {
     QTest::addColumn<QString>("sourceExt");
     QTest::addColumn<QString>("format");
     QTest::addColumn<QStringList>("streams");
+    QTest::addColumn<QStringList>("encode"); // how the source is made beyond its container's defaults
 
     const QStringList av{"Video", "Audio"};
     for (const char *format : {"mp4", "flv", "mov", "mkv", "ts", "wmv"})
-        QTest::addRow("mp4 to %s", format) << "mp4" << QString::fromLatin1(format) << av;
+        QTest::addRow("mp4 to %s", format) << "mp4" << QString::fromLatin1(format) << av << QStringList();
     QTest::newRow("mp4 to mp3") << "mp4"
-                                << "mp3" << QStringList{"Audio"};
+                                << "mp3" << QStringList{"Audio"} << QStringList();
     QTest::newRow("ts to mkv") << "ts"
-                               << "mkv" << av;
+                               << "mkv" << av << QStringList();
     QTest::newRow("wmv to flv") << "wmv"
-                                << "flv" << av;
+                                << "flv" << av << QStringList();
+    // Sources whose audio is not AAC: the AAC header filter of the stream copy would refuse them.
+    QTest::newRow("mkv with opus to mp4") << "mkv"
+                                          << "mp4" << av << QStringList{"-c:a", "libopus"};
+    QTest::newRow("avi with mp3 to mov") << "avi"
+                                         << "mov" << av << QStringList();
 }
 
 void TestConvertJob::realConversion() {
     QFETCH(QString, sourceExt);
     QFETCH(QString, format);
     QFETCH(QStringList, streams);
+    QFETCH(QStringList, encode);
     RunDir run;
     const QString source = run.path() + "/in/clip." + sourceExt;
     QVERIFY(QDir().mkpath(run.path() + "/in"));
-    QVERIFY(makeClip(source, 1.0));
+    QVERIFY(makeClip(source, 1.0, QSize(160, 120), "yuv420p", true, encode));
 
     VideoList list(ListKind::Convert);
     list.appendVideo(source);
