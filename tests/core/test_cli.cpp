@@ -47,24 +47,6 @@ CliRun runCli(const QStringList &args, const RunDir &run) {
     return runCli(args, cliEnvironment(run.path()));
 }
 
-bool writeFile(const QString &path, const QByteArray &bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
-
-// A shell script at bin/ffmpeg: the duration probe (two arguments) and the info runs go to
-// the real tool; a conversion runs `conversion` with $last set to the output path.
-bool installScriptTool(const QString &conversion) {
-    const QString script = QStringLiteral("#!/bin/sh\n"
-                                          "if [ \"$#\" -le 2 ]; then exec '%1' \"$@\"; fi\n"
-                                          "for last; do :; done\n"
-                                          "%2\n")
-                               .arg(ffmpegPath(), conversion);
-    QFile::remove(yz::toolPath());
-    return writeFile(yz::toolPath(), script.toUtf8()) &&
-           QFile::setPermissions(yz::toolPath(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-}
-
 QStringList filesIn(const QString &folder) {
     return QDir(folder).entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name);
 }

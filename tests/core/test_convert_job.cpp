@@ -60,28 +60,9 @@ QByteArray digest(const QString &path) {
     return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha1);
 }
 
-bool writeFile(const QString &path, const QByteArray &bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
-
 // Files of a folder other than the given ones: left-over temporary outputs.
 QStringList filesIn(const QString &folder) {
     return QDir(folder).entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name);
-}
-
-// A shell script standing at bin/ffmpeg: the duration probe (two arguments) goes to the real
-// tool; a conversion runs `conversion` with $last set to the output path.
-bool installScriptTool(const QString &conversion) {
-    const QString script = QStringLiteral("#!/bin/sh\n"
-                                          "if [ \"$#\" -le 2 ]; then exec '%1' \"$@\"; fi\n"
-                                          "for last; do :; done\n"
-                                          "%2\n")
-                               .arg(ffmpegPath(), conversion);
-    QFile::remove(toolPath());
-    if (!writeFile(toolPath(), script.toUtf8()))
-        return false;
-    return QFile::setPermissions(toolPath(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 ConvertOptions into(const QString &folder, const QString &format) {

@@ -100,20 +100,6 @@ QString section() {
     return QString::fromUtf8(ConvertController::SettingsSection);
 }
 
-bool installScriptTool(const QString &conversion) {
-    const QString script = QStringLiteral("#!/bin/sh\n"
-                                          "if [ \"$#\" -le 2 ]; then exec '%1' \"$@\"; fi\n"
-                                          "for last; do :; done\n"
-                                          "%2\n")
-                               .arg(ffmpegPath(), conversion);
-    QFile::remove(toolPath());
-    QFile f(toolPath());
-    if (!f.open(QIODevice::WriteOnly) || f.write(script.toUtf8()) < 0)
-        return false;
-    f.close();
-    return QFile::setPermissions(toolPath(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-}
-
 } // namespace
 
 class TestConvertController : public QObject {

@@ -12,8 +12,13 @@ namespace yz::test {
 
 bool makeClip(const QString &path, double seconds, QSize size, const QString &pixelFormat, bool withAudio,
               const QStringList &extraArgs) {
-    QStringList args{QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"),
-                     QStringLiteral("-y"), QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+    QStringList args{QStringLiteral("-hide_banner"),
+                     QStringLiteral("-loglevel"),
+                     QStringLiteral("error"),
+                     QStringLiteral("-y"),
+                     QStringLiteral("-f"),
+                     QStringLiteral("lavfi"),
+                     QStringLiteral("-i"),
                      QStringLiteral("testsrc=size=%1x%2:rate=25:duration=%3")
                          .arg(size.width())
                          .arg(size.height())
@@ -57,6 +62,22 @@ QStringList streamKinds(const QString &path) {
     return kinds;
 }
 
+bool writeFile(const QString &path, const QByteArray &bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+bool installScriptTool(const QString &conversion) {
+    const QString script = QStringLiteral("#!/bin/sh\n"
+                                          "if [ \"$#\" -le 2 ]; then exec '%1' \"$@\"; fi\n"
+                                          "for last; do :; done\n"
+                                          "%2\n")
+                               .arg(ffmpegPath(), conversion);
+    QFile::remove(yz::toolPath());
+    return writeFile(yz::toolPath(), script.toUtf8()) &&
+           QFile::setPermissions(yz::toolPath(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
 RunDir::RunDir(const QString &tool) {
     setRunDirectory(m_dir.path());
     ensureFolder(m_dir.path() + QStringLiteral("/bin"));
@@ -64,6 +85,8 @@ RunDir::RunDir(const QString &tool) {
         QFile::link(tool, toolPath());
 }
 
-QString RunDir::toolPath() const { return yz::toolPath(); }
+QString RunDir::toolPath() const {
+    return yz::toolPath();
+}
 
 } // namespace yz::test
