@@ -113,11 +113,12 @@ void ConvertJob::run(ConvertOptions options) {
     if (!options.beside && !options.dryRun)
         ensureFolder(options.folder);
 
+    QStringList written;
     for (int i = 0; i < count && !m_stopRequested; ++i) {
         m_monitor.startItem(i + 1, m_list->itemCount());
         const int row = m_list->indexOfId(ids.at(i));
         if (row >= 0) // else removed while the job ran
-            convertRow(ids.at(i), row, options);
+            convertRow(ids.at(i), row, options, written);
     }
 
     m_monitor.hide();
@@ -125,11 +126,14 @@ void ConvertJob::run(ConvertOptions options) {
     Q_EMIT finished();
 }
 
-void ConvertJob::convertRow(quint64 id, int row, const ConvertOptions &options) {
+void ConvertJob::convertRow(quint64 id, int row, const ConvertOptions &options, QStringList &written) {
     const QString source = m_list->itemText(row, VideoList::PathColumn);
     if (source.isEmpty())
         return;
-    const QString target = convertTarget(source, options, rowPaths());
+    // Two sources of the same name (from different folders) would meet in one target;
+    // the second one gets its own name instead of replacing the first one's output.
+    const QString target = convertTarget(source, options, rowPaths() + written);
+    written.append(target);
     const QString program = toolPath();
 
     setStatus(id, convertStatus::Converting);
@@ -167,9 +171,8 @@ void ConvertJob::convertRow(quint64 id, int row, const ConvertOptions &options) 
     const ToolResult result =
         runTool(program, convertLine(source, options.format, partial, aacHeaderFilter), handler);
 
-    const QFileInfo written(partial);
-    const bool ok =
-        result.succeeded() && written.isFile() && written.size() > 0 && replaceFile(partial, target);
+    const QFileInfo made(partial);
+    const bool ok = result.succeeded() && made.isFile() && made.size() > 0 && replaceFile(partial, target);
     QString status;
     if (ok) {
         status = status::Done;

@@ -67,7 +67,8 @@ Q_SIGNALS:
 
 private:
     void run(ConvertOptions options);
-    void convertRow(quint64 id, int row, const ConvertOptions &options);
+    /// written: the outputs this run has made so far; a later row never replaces one of them.
+    void convertRow(quint64 id, int row, const ConvertOptions &options, QStringList &written);
     void setState(State state);
     void setStatus(quint64 id, const QString &text);
     QStringList rowPaths() const;

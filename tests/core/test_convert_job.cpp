@@ -89,6 +89,7 @@ private Q_SLOTS:
     void stagedFailures_data();
     void stagedFailures();
     void targetThatWouldBeTheSource();
+    void sameNamesFromTwoFoldersKeepBothOutputs();
     void stopIsPerJob();
     void rowRemovedDuringTheRun();
     void abortRemovesUnfinishedOutputOnly();
@@ -341,6 +342,27 @@ void TestConvertJob::targetThatWouldBeTheSource() {
     QCOMPARE(results[0].output, run.path() + "/clip_new.mp4");
     QCOMPARE(digest(source), before);
     QVERIFY(mediaDuration(results[0].output) > 0.9);
+}
+
+// Two sources named alike, from two folders, into one folder: both outputs stay.
+void TestConvertJob::sameNamesFromTwoFoldersKeepBothOutputs() {
+    RunDir run;
+    QVERIFY(QDir().mkpath(run.path() + "/a") && QDir().mkpath(run.path() + "/b"));
+    QVERIFY(makeClip(run.path() + "/a/clip.mp4", 1.0));
+    QVERIFY(makeClip(run.path() + "/b/clip.mp4", 2.0));
+
+    VideoList list(ListKind::Convert);
+    list.appendVideo(run.path() + "/a/clip.mp4");
+    list.appendVideo(run.path() + "/b/clip.mp4");
+    ConvertJob job(&list);
+    const QString out = run.path() + "/out";
+    const QList<ItemResult> results = runJob(job, into(out, "mkv"));
+
+    QCOMPARE(results.size(), 2);
+    QCOMPARE(results[0].output, out + "/clip.mkv");
+    QCOMPARE(results[1].output, out + "/clip_new.mkv");
+    QVERIFY(qAbs(mediaDuration(results[0].output) - 1.0) < 0.1);
+    QVERIFY(qAbs(mediaDuration(results[1].output) - 2.0) < 0.1);
 }
 
 // Job A is asked to stop while its first row runs, and job B starts after that: A finishes
