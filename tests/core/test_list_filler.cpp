@@ -52,12 +52,10 @@ private Q_SLOTS:
         for (int i = 0; i < 30; ++i)
             paths << QStringLiteral("/v/d%1.mp4").arg(i, 2, 10, QLatin1Char('0'));
 
-        QElapsedTimer timer;
-        timer.start();
         const quint64 batch = filler.addFiles(paths);
         QVERIFY(batch != 0);
-        QVERIFY2(timer.elapsed() < 200, "addFiles waited for the probes");
         QCOMPARE(column(list, 1), paths);
+        QVERIFY2(list.itemText(29, 2).isEmpty(), "addFiles waited for the probes");
 
         int ticks = 0;
         QTimer ticker;

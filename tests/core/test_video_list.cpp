@@ -1,6 +1,5 @@
 #include "lists/video_list.h"
 
-#include <QElapsedTimer>
 #include <QItemSelectionModel>
 #include <QSignalSpy>
 #include <QTest>
@@ -127,8 +126,6 @@ private Q_SLOTS:
         QStringList paths;
         for (int i = 0; i < 10000; ++i)
             paths << QStringLiteral("/videos/clip%1.mp4").arg(i);
-        QElapsedTimer timer;
-        timer.start();
         list.appendVideos(paths);
         list.selectAllItems();
         QCOMPARE(list.selectedIndices().size(), 10000);
@@ -147,7 +144,6 @@ private Q_SLOTS:
         QCOMPARE(list.selectedIndices().size(), 100);
         QCOMPARE(list.firstSelected(), 49);
         QCOMPARE(list.removeSelected(), 100);
-        QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
         QCOMPARE(list.itemCount(), 9800);
     }
 

@@ -13,7 +13,6 @@
 
 #include <QCheckBox>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
@@ -186,11 +185,11 @@ private Q_SLOTS:
         ListPage page(ListKind::Clip, 20);
         for (int i = 0; i < 100; ++i)
             page.chosen << QStringLiteral("/v/f%1.mp4").arg(i, 3, 10, QLatin1Char('0'));
-        QElapsedTimer timer;
-        timer.start();
         page.click(QStringLiteral("超级按钮29"));
-        QVERIFY2(timer.elapsed() < 500, qPrintable(QString::number(timer.elapsed())));
+        // The click came back before the probes were done: the rows are in, the last
+        // one still waits for its duration.
         QCOMPARE(column(page.list, 1), page.chosen);
+        QCOMPARE(page.list.itemText(99, 2), QString());
         int ticks = 0;
         QTimer ticker;
         connect(&ticker, &QTimer::timeout, this, [&] { ++ticks; });

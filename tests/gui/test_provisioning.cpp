@@ -150,7 +150,8 @@ void ProvisioningTest::downloadsAndStartsTheInstaller() {
     QElapsedTimer clock;
     clock.start();
     QTRY_VERIFY_WITH_TIMEOUT(!window.initWindow(), 2000);
-    QVERIFY2(clock.elapsed() <= 1100, qPrintable(QString::number(clock.elapsed())));
+    // A second, plus what a busy machine adds to the timer and to this test's own polling.
+    QVERIFY2(clock.elapsed() <= 1500, qPrintable(QString::number(clock.elapsed())));
     QVERIFY(!notice());
 }
 
