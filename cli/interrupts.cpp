@@ -45,8 +45,13 @@ void Interrupts::readPipe() {}
 
 namespace {
 int g_pipe[2] = {-1, -1};
+pid_t g_owner = 0;
 
 void onSignal(int signo) {
+    // A tool being started is a copy of this process until it runs the tool; a Ctrl+C that
+    // reaches it then must not count as a second one of ours (it would end the run at once).
+    if (::getpid() != g_owner)
+        return;
     const int saved = errno;
     const char byte = signo == SIGINT ? 'i' : 't';
     // The pipe never fills in practice; a lost byte when it does is harmless.
@@ -73,6 +78,7 @@ Interrupts::Interrupts(QObject *parent) : QObject(parent) {
     }
     m_notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &Interrupts::readPipe);
+    g_owner = ::getpid();
     install(onSignal);
 }
 
