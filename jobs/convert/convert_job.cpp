@@ -92,13 +92,10 @@ void ConvertJob::setStatus(quint64 id, const QString &text) {
             Qt::QueuedConnection);
 }
 
-QStringList ConvertJob::rowPaths() const {
-    QStringList paths;
+void ConvertJob::addRowPaths(PathSet &taken) const {
     const int count = m_list->itemCount();
-    paths.reserve(count);
     for (int row = 0; row < count; ++row)
-        paths.append(m_list->itemText(row, VideoList::PathColumn));
-    return paths;
+        taken.insert(m_list->itemText(row, VideoList::PathColumn));
 }
 
 void ConvertJob::run(ConvertOptions options) {
@@ -113,12 +110,20 @@ void ConvertJob::run(ConvertOptions options) {
     if (!options.beside && !options.dryRun)
         ensureFolder(options.folder);
 
-    QStringList written;
+    // Every path of the list and every planned output is kept out of the targets. The list's
+    // paths are read again only when rows were added or removed meanwhile.
+    PathSet taken;
+    int pathsSeenAt = -1;
     for (int i = 0; i < count && !m_stopRequested; ++i) {
-        m_monitor.startItem(i + 1, m_list->itemCount());
+        const int rows = m_list->itemCount();
+        if (rows != pathsSeenAt) {
+            addRowPaths(taken);
+            pathsSeenAt = rows;
+        }
+        m_monitor.startItem(i + 1, rows);
         const int row = m_list->indexOfId(ids.at(i));
         if (row >= 0) // else removed while the job ran
-            convertRow(ids.at(i), row, options, written);
+            convertRow(ids.at(i), row, options, taken);
     }
 
     m_monitor.hide();
@@ -126,14 +131,14 @@ void ConvertJob::run(ConvertOptions options) {
     Q_EMIT finished();
 }
 
-void ConvertJob::convertRow(quint64 id, int row, const ConvertOptions &options, QStringList &written) {
+void ConvertJob::convertRow(quint64 id, int row, const ConvertOptions &options, PathSet &taken) {
     const QString source = m_list->itemText(row, VideoList::PathColumn);
     if (source.isEmpty())
         return;
     // Two sources of the same name (from different folders) would meet in one target;
     // the second one gets its own name instead of replacing the first one's output.
-    const QString target = convertTarget(source, options, rowPaths() + written);
-    written.append(target);
+    const QString target = convertTarget(source, options, taken);
+    taken.insert(target);
     const QString program = toolPath();
 
     setStatus(id, convertStatus::Converting);

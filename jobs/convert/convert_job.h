@@ -1,5 +1,6 @@
 #pragma once
 
+#include "jobs/convert/convert_lines.h"
 #include "jobs/convert/convert_options.h"
 #include "tool/progress_monitor.h"
 
@@ -67,11 +68,13 @@ Q_SIGNALS:
 
 private:
     void run(ConvertOptions options);
-    /// written: the outputs this run has made so far; a later row never replaces one of them.
-    void convertRow(quint64 id, int row, const ConvertOptions &options, QStringList &written);
+    /// taken: the list's paths and the outputs this run has planned so far; a target is never
+    /// one of them.
+    void convertRow(quint64 id, int row, const ConvertOptions &options, PathSet &taken);
     void setState(State state);
     void setStatus(quint64 id, const QString &text);
-    QStringList rowPaths() const;
+    /// Adds the list's paths to taken (each distinct path looks at the disk once).
+    void addRowPaths(PathSet &taken) const;
 
     VideoList *const m_list;
     ProgressMonitor m_monitor;

@@ -97,25 +97,23 @@ ArgLine convertLine(const QString &source, const QString &format, const QString 
     return streamCopyLine(source, output, aacHeaderFilter);
 }
 
-QString convertTarget(const QString &source, const ConvertOptions &options, const QStringList &taken) {
+QString convertTarget(const QString &source, const ConvertOptions &options, const PathSet &taken) {
     const QString title = fileTitle(source);
     QString base =
         options.beside ? parentFolder(source) + title + kNewSuffix : inFolder(options.folder, title);
-    const auto inUse = [&](const QString &path) {
-        if (samePath(path, source))
-            return true;
-        for (const QString &t : taken) {
-            if (samePath(path, t))
-                return true;
-        }
-        return false;
-    };
     QString target = base + u'.' + options.format;
-    while (inUse(target)) {
+    while (samePath(target, source) || taken.contains(target)) {
         base += kNewSuffix;
         target = base + u'.' + options.format;
     }
     return target;
+}
+
+QString convertTarget(const QString &source, const ConvertOptions &options, const QStringList &taken) {
+    PathSet set;
+    for (const QString &path : taken)
+        set.insert(path);
+    return convertTarget(source, options, set);
 }
 
 QString temporaryOutput(const QString &target) {
@@ -129,6 +127,37 @@ QString temporaryOutput(const QString &target) {
         if (!QFileInfo::exists(candidate) && !QFileInfo(candidate).isSymLink())
             return candidate;
     }
+}
+
+namespace {
+
+QString placeKey(const QString &path) {
+#ifdef Q_OS_WIN
+    return normalised(path).toLower();
+#else
+    return normalised(path);
+#endif
+}
+
+} // namespace
+
+void PathSet::insert(const QString &path) {
+    if (path.isEmpty())
+        return;
+    const QString key = placeKey(path);
+    if (m_places.contains(key))
+        return;
+    m_places.insert(key);
+    const QFileInfo info(path);
+    if (info.exists())
+        m_files.insert(info.canonicalFilePath());
+}
+
+bool PathSet::contains(const QString &path) const {
+    if (m_places.contains(placeKey(path)))
+        return true;
+    const QFileInfo info(path);
+    return info.exists() && m_files.contains(info.canonicalFilePath());
 }
 
 bool samePath(const QString &a, const QString &b) {

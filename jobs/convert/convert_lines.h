@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QSet>
+
 #include "jobs/convert/convert_options.h"
 #include "tool/tool_runner.h"
 
@@ -34,10 +36,24 @@ ArgLine convertLine(const QString &source, const QString &format, const QString 
 /// codec other than AAC.
 bool hasNonAacAudio(const QString &probeOutput);
 
+/// Paths a conversion must not write to. A path is in the set when its text names the same
+/// place as one added, or when it is an existing file that one added reaches through a link.
+/// Adding a path looks at the disk once; a look-up once more, whatever the set's size.
+class PathSet {
+public:
+    void insert(const QString &path);
+    bool contains(const QString &path) const;
+
+private:
+    QSet<QString> m_places; // normalised texts
+    QSet<QString> m_files;  // canonical paths of the ones that exist
+};
+
 /// The output path of a source: next to it as title + "_new", or in the chosen folder as
 /// title, with "." + format appended. While that path names the source or any path in
 /// `taken` (the rows of the list), "_new" is appended to the name again, so a conversion
 /// can never delete or overwrite a video of the list.
+QString convertTarget(const QString &source, const ConvertOptions &options, const PathSet &taken);
 QString convertTarget(const QString &source, const ConvertOptions &options, const QStringList &taken = {});
 
 /// A name in the target's folder, not yet in use, that keeps the target's extension (the tool
